@@ -1,0 +1,1 @@
+// The bn254 library; its modules live beside this file.

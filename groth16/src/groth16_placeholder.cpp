@@ -1,0 +1,1 @@
+// The groth16 library; its modules live beside this file.

@@ -1,0 +1,1 @@
+// The kovra-core library; its modules live beside this file.

@@ -1,0 +1,1 @@
+// The receipts library; its modules live beside this file.

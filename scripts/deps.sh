@@ -1,0 +1,13 @@
+#!/usr/bin/env bash
+# Installs the Debian 12 packages the build and the tests need (as root), skipping those present.
+set -euo pipefail
+pkgs=(g++ cmake ninja-build pkg-config nettle-dev libsodium-dev libgtest-dev libgmock-dev
+      libbenchmark-dev clang)
+missing=()
+for p in "${pkgs[@]}"; do
+  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
+done
+if [ ${#missing[@]} -gt 0 ]; then
+  apt-get update -qq
+  DEBIAN_FRONTEND=noninteractive apt-get install -y -qq "${missing[@]}"
+fi

@@ -1,0 +1,1 @@
+// The stark library; its modules live beside this file.

@@ -1,0 +1,1 @@
+// The verifier library; its modules live beside this file.
