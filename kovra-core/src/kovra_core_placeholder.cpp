@@ -1,1 +1,0 @@
-// The kovra-core library; its modules live beside this file.

@@ -1,1 +1,0 @@
-// The receipts library; its modules live beside this file.
