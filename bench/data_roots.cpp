@@ -1,0 +1,75 @@
+// Data-root and price-CSV throughput.
+//
+// BM_MerkleRoot1M hashes 1,000,000 bar records; BM_CompressionFloor1M runs the SHA-256
+// compressions that tree needs (one per leaf, two per node: 3n - 2) on the same machine in
+// the same run. BM_MerkleVsFloor times both back to back in each iteration and reports their
+// ratio as the counter "ratio" (target <= 1.3).
+#include <benchmark/benchmark.h>
+
+#include <chrono>
+#include <vector>
+
+#include "base/sha256.h"
+#include "kovra-core/merkle.h"
+
+namespace {
+
+using kovra::core::BarRecord;
+
+constexpr size_t kBars = 1'000'000;
+
+const std::vector<BarRecord>& bars() {
+  static const std::vector<BarRecord> b = [] {
+    std::vector<BarRecord> v(kBars);
+    for (size_t i = 0; i < kBars; ++i) {
+      const auto k = static_cast<int64_t>(i);
+      v[i] = {1700000000 + 60 * k, 100000000 + k, 100500000 + k, 99500000 - k, 100100000 + k};
+    }
+    return v;
+  }();
+  return b;
+}
+
+void compression_floor(size_t n) {
+  auto s = kovra::base::kSha256InitialState;
+  uint8_t block[64] = {3};
+  for (size_t i = 0; i < 3 * n - 2; ++i) {
+    block[1] = uint8_t(i);
+    kovra::base::sha256_compress(s, block);
+  }
+  benchmark::DoNotOptimize(s);
+}
+
+void BM_MerkleRoot1M(benchmark::State& state) {
+  const auto& b = bars();
+  for (auto _ : state) benchmark::DoNotOptimize(kovra::core::merkle_root(b));
+  state.SetItemsProcessed(static_cast<int64_t>(state.iterations() * kBars));
+}
+BENCHMARK(BM_MerkleRoot1M)->Unit(benchmark::kMillisecond);
+
+void BM_CompressionFloor1M(benchmark::State& state) {
+  for (auto _ : state) compression_floor(kBars);
+}
+BENCHMARK(BM_CompressionFloor1M)->Unit(benchmark::kMillisecond);
+
+void BM_MerkleVsFloor(benchmark::State& state) {
+  const auto& b = bars();
+  using Clock = std::chrono::steady_clock;
+  double merkle_s = 0, floor_s = 0;
+  for (auto _ : state) {
+    const auto t0 = Clock::now();
+    benchmark::DoNotOptimize(kovra::core::merkle_root(b));
+    const auto t1 = Clock::now();
+    compression_floor(kBars);
+    const auto t2 = Clock::now();
+    merkle_s += std::chrono::duration<double>(t1 - t0).count();
+    floor_s += std::chrono::duration<double>(t2 - t1).count();
+  }
+  const double n = static_cast<double>(state.iterations());
+  state.counters["merkle_ms"] = 1e3 * merkle_s / n;
+  state.counters["floor_ms"] = 1e3 * floor_s / n;
+  state.counters["ratio"] = merkle_s / floor_s;
+}
+BENCHMARK(BM_MerkleVsFloor)->Unit(benchmark::kMillisecond)->Iterations(10);
+
+}  // namespace

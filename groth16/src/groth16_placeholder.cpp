@@ -1,1 +1,0 @@
-// The groth16 library; its modules live beside this file.

@@ -1,0 +1,74 @@
+#include "groth16/u256.h"
+
+#include <vector>
+
+namespace kovra::groth16 {
+namespace {
+
+base::ErrorValue<Groth16Error> conversion_failed() {
+  return base::Err(Groth16Error::message(kU256ConversionFailed));
+}
+
+int hex_value(char c) {
+  if (c >= '0' && c <= '9') return c - '0';
+  if (c >= 'a' && c <= 'f') return c - 'a' + 10;
+  if (c >= 'A' && c <= 'F') return c - 'A' + 10;
+  return -1;
+}
+
+}  // namespace
+
+std::optional<U256Bytes> pad_to_32_bytes(std::span<const uint8_t> bytes) {
+  if (bytes.size() > 32) return std::nullopt;
+  U256Bytes out{};
+  std::copy(bytes.begin(), bytes.end(), out.begin() + (32 - bytes.size()));
+  return out;
+}
+
+base::Result<U256Bytes, Groth16Error> parse_hex_u256(std::string_view text) {
+  if (text.size() % 2 != 0) return conversion_failed();
+  std::vector<uint8_t> bytes;
+  bytes.reserve(text.size() / 2);
+  for (size_t i = 0; i < text.size(); i += 2) {
+    const int hi = hex_value(text[i]);
+    const int lo = hex_value(text[i + 1]);
+    if (hi < 0 || lo < 0) return conversion_failed();
+    bytes.push_back(static_cast<uint8_t>(hi << 4 | lo));
+  }
+  // Leading zero bytes do not make a value larger; only the value must fit in 32 bytes.
+  size_t first = 0;
+  while (bytes.size() - first > 32 && bytes[first] == 0) ++first;
+  auto padded = pad_to_32_bytes(std::span<const uint8_t>(bytes).subspan(first));
+  if (!padded) return conversion_failed();
+  return *padded;
+}
+
+base::Result<U256Bytes, Groth16Error> parse_u256(std::string_view text) {
+  if (text.starts_with("0x")) return parse_hex_u256(text.substr(2));
+  size_t pos = 0;
+  // A '-' is refused: the sign would be dropped and a negative text read as its magnitude.
+  if (!text.empty() && text[0] == '-') return conversion_failed();
+  if (text.size() >= 2 && text[0] == '+' && text[1] != '+') pos = 1;
+  if (pos < text.size() && text[pos] == '_') return conversion_failed();
+
+  // The value as 32 big-endian bytes, multiplied by ten and added to digit by digit.
+  U256Bytes value{};
+  bool any_digit = false;
+  for (; pos < text.size(); ++pos) {
+    const char c = text[pos];
+    if (c == '_') continue;
+    if (c < '0' || c > '9') return conversion_failed();
+    any_digit = true;
+    unsigned carry = static_cast<unsigned>(c - '0');
+    for (size_t i = 32; i-- > 0;) {
+      const unsigned v = value[i] * 10u + carry;
+      value[i] = static_cast<uint8_t>(v);
+      carry = v >> 8;
+    }
+    if (carry != 0) return conversion_failed();  // 2^256 or more
+  }
+  if (!any_digit) return conversion_failed();
+  return value;
+}
+
+}  // namespace kovra::groth16

@@ -1,1 +1,0 @@
-// The stark library; its modules live beside this file.
