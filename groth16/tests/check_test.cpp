@@ -162,10 +162,15 @@ TEST(Groth16Check, VerifyDecodesItsStringsStrictly) {
     ASSERT_NE(r.error().point_error(), nullptr);
     EXPECT_EQ(r.error().point_error()->kind(), PointDecodeError::Kind::IoError);
   }
-  // A huge ic count reserves nothing it cannot fill and fails as a short read.
+  // A huge ic count reserves no more points than the remaining bytes hold: read on, the bytes
+  // that follow are refused as points, and with nothing after the count it is a short read.
   Groth16Check huge = *check;
   for (int i = 0; i < 8; ++i) huge.key_bytes[448 + i] = 0xff;
   auto r = huge.verify();
+  ASSERT_FALSE(r.ok());
+  ASSERT_NE(r.error().point_error(), nullptr);
+  huge.key_bytes.resize(456);
+  r = huge.verify();
   ASSERT_FALSE(r.ok());
   EXPECT_EQ(r.error().point_error()->kind(), PointDecodeError::Kind::IoError);
   // One changed coordinate of e(alpha, beta) makes the comparison fail.
@@ -207,6 +212,25 @@ TEST(PreparedInputPoint, EdgeCases) {
   // Later terms are added to that identity.
   cancel[1] = fr(scalar(2));
   EXPECT_EQ(prepared_input_point(same, cancel), g1_mul(scalar(26)));
+}
+
+}  // namespace
+}  // namespace kovra::groth16
+
+namespace kovra::groth16 {
+namespace {
+
+TEST(Groth16Check, BOutsideTheSubgroupIsRefused) {
+  Fixture f;
+  const bn254::G2Affine q = testing::twist_point_outside_subgroup();
+  ASSERT_TRUE(q.is_on_curve());
+  auto parts = Groth16Seal::split(f.seal);
+  const auto a = decode_g1_coords(parts->a);
+  const auto c = decode_g1_coords(parts->c);
+  auto r = f.run(testing::encode_seal(*a, q, *c));
+  ASSERT_FALSE(r.ok());
+  ASSERT_NE(r.error().point_error(), nullptr);
+  EXPECT_EQ(r.error().point_error()->kind(), PointDecodeError::Kind::InvalidData);
 }
 
 }  // namespace

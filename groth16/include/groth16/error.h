@@ -10,7 +10,7 @@
 #include <string>
 #include <string_view>
 #include <utility>
-#include <variant>
+#include <cstdint>
 
 #include "bn254/errors.h"
 
@@ -19,14 +19,23 @@ namespace kovra::groth16 {
 class Groth16Error {
  public:
   Groth16Error() = default;  // an empty message
+
   static Groth16Error message(std::string_view text) {
-    return Groth16Error(Cause(std::in_place_index<0>, std::string(text)));
+    Groth16Error e;
+    e.message_ = std::string(text);
+    return e;
   }
-  static Groth16Error point(bn254::PointDecodeError e) {
-    return Groth16Error(Cause(std::in_place_index<1>, std::move(e)));
+  static Groth16Error point(bn254::PointDecodeError p) {
+    Groth16Error e;
+    e.cause_ = Cause::Point;
+    e.point_ = std::move(p);
+    return e;
   }
-  static Groth16Error setup(bn254::Groth16SetupError e) {
-    return Groth16Error(Cause(std::in_place_index<2>, e));
+  static Groth16Error setup(bn254::Groth16SetupError s) {
+    Groth16Error e;
+    e.cause_ = Cause::Setup;
+    e.setup_ = s;
+    return e;
   }
 
   // The message, or the display text of the wrapped error.
@@ -34,19 +43,21 @@ class Groth16Error {
 
   // The wrapped errors; nullptr / nullopt when the error is of another cause.
   const bn254::PointDecodeError* point_error() const {
-    return std::get_if<bn254::PointDecodeError>(&cause_);
+    return cause_ == Cause::Point ? &point_ : nullptr;
   }
   std::optional<bn254::Groth16SetupError> setup_error() const {
-    if (auto* e = std::get_if<bn254::Groth16SetupError>(&cause_)) return *e;
+    if (cause_ == Cause::Setup) return setup_;
     return std::nullopt;
   }
 
   friend bool operator==(const Groth16Error&, const Groth16Error&) = default;
 
  private:
-  using Cause = std::variant<std::string, bn254::PointDecodeError, bn254::Groth16SetupError>;
-  explicit Groth16Error(Cause cause) : cause_(std::move(cause)) {}
-  Cause cause_;
+  enum class Cause : uint8_t { Message, Point, Setup };
+  Cause cause_ = Cause::Message;
+  std::string message_;
+  bn254::PointDecodeError point_;
+  bn254::Groth16SetupError setup_ = bn254::Groth16SetupError::MalformedVerifyingKey;
 };
 
 // Message texts of this library.

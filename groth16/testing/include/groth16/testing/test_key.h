@@ -61,3 +61,11 @@ std::vector<uint8_t> make_test_seal(const TestKeyScalars& s, const base::Digest&
                                     const Scalar& b);
 
 }  // namespace kovra::groth16::testing
+
+namespace kovra::groth16::testing {
+
+// A point on the twist y^2 = x^3 + b' that is not in the order-r subgroup (the twist's
+// cofactor is 2p - r), for seals whose B must be refused by the subgroup test.
+bn254::G2Affine twist_point_outside_subgroup();
+
+}  // namespace kovra::groth16::testing
