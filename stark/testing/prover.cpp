@@ -130,6 +130,7 @@ std::vector<Ext> interpolate_points(const std::vector<Ext>& xs, const std::vecto
       basis = std::move(next);
       denom *= xs[i] - xs[j];
     }
+    KOVRA_INVARIANT(denom != Ext(), "opening points coincide: po2 too small for the circuit's backs");
     const Ext scale = ys[i] * denom.inv();
     for (size_t k = 0; k < n; ++k) out[k] += basis[k] * scale;
   }
