@@ -1,1 +1,0 @@
-// The bn254 library; its modules live beside this file.
