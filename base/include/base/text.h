@@ -15,6 +15,9 @@ bool is_white_space(char32_t c);
 // `text` without its leading and trailing white space.
 std::string_view trim_white_space(std::string_view text);
 
+// True when `a` and `b` have the same length and are equal after mapping 'A'..'Z' to 'a'..'z'.
+bool equal_ignoring_ascii_case(std::string_view a, std::string_view b);
+
 // The words of `text`: the non-empty pieces between runs of white space, in order.
 std::vector<std::string_view> split_white_space(std::string_view text);
 

@@ -1,1 +1,0 @@
-// The verifier library; its modules live beside this file.
