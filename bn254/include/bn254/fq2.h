@@ -44,8 +44,12 @@ struct Fq2 {
 
   // (a0·b0 - a1·b1) + (a0·b1 + a1·b0)·u, each part one sum of two products.
   constexpr Fq2 mul(const Fq2& b) const {
-    return Fq2{Fq::sum_of_two_products({c0, c1.neg()}, {b.c0, b.c1}),
-               Fq::sum_of_two_products({c0, c1}, {b.c1, b.c0})};
+    const Fq minus_c1 = c1.neg();
+    Fq2 r;
+    detail::two_sums_of_two_products<detail::FqParams>(r.c0.mont, r.c1.mont, c0.mont,
+                                                       minus_c1.mont, b.c0.mont, b.c1.mont,
+                                                       c0.mont, c1.mont, b.c1.mont, b.c0.mont);
+    return r;
   }
   constexpr void mul_assign(const Fq2& b) { *this = mul(b); }
 
