@@ -57,17 +57,18 @@ struct Fq2 {
   constexpr void square_in_place() {
     const Fq a0 = c0;
     const Fq v = c0.sub(c1);
-    c0.add_assign(c1);
-    c0.mul_assign(v);
-    c1.double_in_place();
-    c1.mul_assign(a0);
+    Fq s = c0;
+    s.add_assign(c1);
+    Fq d = c1;
+    d.double_in_place();
+    detail::two_products<detail::FqParams>(c0.mont, c1.mont, s.mont, v.mont, d.mont, a0.mont);
   }
   constexpr Fq2 square() const { Fq2 r = *this; r.square_in_place(); return r; }
 
   // Both components times an Fq value.
   constexpr void mul_by_fq(const Fq& s) {
-    c0.mul_assign(s);
-    c1.mul_assign(s);
+    const Fq a0 = c0, a1 = c1;
+    detail::two_products<detail::FqParams>(c0.mont, c1.mont, a0.mont, s.mont, a1.mont, s.mont);
   }
 
   // a^(p^k): the conjugate for odd k, unchanged for even k.

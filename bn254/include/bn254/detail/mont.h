@@ -308,6 +308,22 @@ constexpr Limbs sum_of_two_products(const Limbs& a0, const Limbs& a1, const Limb
   return sum_of_two_products_fallback<Params>(a0, a1, b0, b1);
 }
 
+// Two products at once: r0 = a·b, r1 = c·d.
+template <class Params>
+constexpr void two_products(Limbs& r0, Limbs& r1, const Limbs& a, const Limbs& b, const Limbs& c,
+                            const Limbs& d) {
+#ifdef KOVRA_BN254_HAVE_ADX_PATH
+  if (!std::is_constant_evaluated() && __builtin_expect(have_adx, 1)) {
+    adx_two_products<Params>(r0.data(), r1.data(), a.data(), b.data(), c.data(), d.data());
+    reduce_once<Params>(r0[0], r0[1], r0[2], r0[3]);
+    reduce_once<Params>(r1[0], r1[1], r1[2], r1[3]);
+    return;
+  }
+#endif
+  r0 = mul<Params>(a, b);
+  r1 = mul<Params>(c, d);
+}
+
 // Two sums of two products at once (the two parts of an Fq2 product).
 template <class Params>
 constexpr void two_sums_of_two_products(Limbs& r0, Limbs& r1, const Limbs& a0, const Limbs& a1,
