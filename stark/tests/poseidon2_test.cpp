@@ -43,6 +43,7 @@ Digest first_eight(const Poseidon2State& s) {
 // Expected values (Montgomery words) come from a separate Python program that follows the
 // permutation's definition on plain integers (round constants from its own Grain LFSR,
 // x^7 by pow(x, 7, P), the matrices written out), run once; its outputs are pinned here.
+// The program is tests/data/poseidon2_reference.py.
 const Poseidon2State kPermutedZero = state_of_words(
     {0x6c506ad3, 0x5f9bf6f5, 0x52e0e2d3, 0x62b9418a, 0x08710488, 0x2eae5f3a, 0x503eb8c2, 0x4e1f9cd9,
      0x56b95110, 0x1d1caf79, 0x32ec522b, 0x50a6bff1, 0x31572ba6, 0x2119bcd4, 0x741ee3ce, 0x2b6c7f5b,

@@ -10,6 +10,10 @@
 #include <cstdint>
 #include <cstring>
 #include <span>
+#include <utility>
+#include <vector>
+
+#include "base/result.h"
 
 namespace kovra::base {
 
@@ -17,6 +21,15 @@ struct Digest {
   std::array<uint32_t, 8> words{};
 
   static Digest zero() { return Digest{}; }
+
+  // Exactly eight words make a digest of those words; any other count is an error that
+  // hands the words back unchanged.
+  static Result<Digest, std::vector<uint32_t>> from_words(std::vector<uint32_t> words) {
+    if (words.size() != 8) return Err(std::move(words));
+    Digest d;
+    for (size_t i = 0; i < 8; ++i) d.words[i] = words[i];
+    return d;
+  }
 
   static Digest from_bytes(std::span<const uint8_t, 32> bytes) {
     Digest d;
