@@ -14,7 +14,11 @@
 #include <array>
 #include <cstdint>
 #include <optional>
+#include <span>
 #include <string>
+
+#include "base/result.h"
+#include "receipts/word_codec.h"
 
 namespace kovra::core {
 
@@ -81,7 +85,8 @@ struct RegimePanel {
 };
 
 // The committed gate journal. Equality (GateAttestation::eq) is member-wise over all 17
-// elements, nested records and arrays included.
+// elements, nested records and arrays included. In journal words it takes 129 words with
+// its three options absent and 183 with all of them present.
 struct GateAttestation {
   std::optional<Disclosed> disclosed;  // absent in a minimal (verdict-only) credential
   Bytes32 commitment{};                // strategy commitment
@@ -102,6 +107,14 @@ struct GateAttestation {
   Bytes32 aux_binding{};  // all zero when the credential binds no aux parts
 
   friend bool operator==(const GateAttestation&, const GateAttestation&) = default;
+
+  // The gate journal a gate guest commits, from the receipt's journal bytes; words after
+  // the record are ignored (kovra-core/journal.h has the statistic journals).
+  static base::Result<GateAttestation, receipts::WordCodecError> from_words(
+      std::span<const uint8_t> journal);
+  // The 17 elements from `in`, leaving it after the last one.
+  static base::Result<GateAttestation, receipts::WordCodecError> read_words(
+      receipts::WordReader& in);
 };
 
 struct CredentialCore {
