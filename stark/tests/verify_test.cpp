@@ -21,7 +21,7 @@ using testing::SyntheticCircuit;
 using Kind = VerificationError::Kind;
 
 std::vector<HashSuite> all_suites() {
-  return {HashSuite::poseidon2()};
+  return {HashSuite::poseidon2(), HashSuite::sha256(), HashSuite::blake2b()};
 }
 
 const SyntheticCircuit& recursion_circuit_small() {
