@@ -123,6 +123,34 @@ bool regime_counts_match(std::span<const uint32_t, 6> bucket_bars,
   return true;
 }
 
+bool is_consistent(const RegimePanel& panel, uint32_t bars) {
+  if (panel.vol_window != kRegimeVolWindow || panel.trend_window != kRegimeTrendWindow)
+    return false;
+  uint64_t total = 0;
+  for (uint32_t b : panel.bucket_bars) total += b;
+  if (total >= std::max<uint64_t>(bars, 1)) return false;
+  for (size_t i = 0; i < panel.bucket_bars.size(); ++i) {
+    if (panel.bucket_bars[i] == 0 && panel.bucket_return_bps[i] != 0) return false;
+    if (panel.bucket_return_bps[i] >= kBucketReturnLimit) return false;
+  }
+  return true;
+}
+
+bool is_consistent(const ExposureCard& card, uint32_t bars, uint32_t instruments) {
+  if (!(card.net_min <= card.net_avg && card.net_avg <= card.net_max)) return false;
+  if (!(0 <= card.gross_avg && card.gross_avg <= card.gross_max &&
+        card.gross_max <= kGrossLeverageRail))
+    return false;
+  // Exact magnitudes in 128 bits: |-2^63| = 2^63 exceeds every gross_max.
+  for (int64_t net : {card.net_min, card.net_max, card.net_avg}) {
+    const I128 magnitude = net < 0 ? -static_cast<I128>(net) : static_cast<I128>(net);
+    if (static_cast<I128>(card.gross_max) < magnitude) return false;
+  }
+  const uint64_t accounted = uint64_t{card.long_bars} + card.short_bars + card.flat_bars;
+  if (accounted != std::max<uint64_t>(bars, 1) - 1) return false;
+  return card.instruments == instruments && card.instruments != 0;
+}
+
 std::optional<Fixed> marchenko_pastur_upper(uint64_t n, uint64_t t) {
   if (!(n >= 2 && n < t)) return std::nullopt;
   const U128 ratio = static_cast<U128>(n) * static_cast<U128>(kFixedOne) / t;

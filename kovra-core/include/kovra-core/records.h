@@ -14,7 +14,12 @@
 #include <array>
 #include <cstdint>
 #include <optional>
+#include <span>
 #include <string>
+#include <vector>
+
+#include "base/result.h"
+#include "receipts/word_codec.h"
 
 namespace kovra::core {
 
@@ -81,7 +86,8 @@ struct RegimePanel {
 };
 
 // The committed gate journal. Equality (GateAttestation::eq) is member-wise over all 17
-// elements, nested records and arrays included.
+// elements, nested records and arrays included. In journal words it takes 129 words with
+// its three options absent and 183 with all of them present.
 struct GateAttestation {
   std::optional<Disclosed> disclosed;  // absent in a minimal (verdict-only) credential
   Bytes32 commitment{};                // strategy commitment
@@ -102,6 +108,17 @@ struct GateAttestation {
   Bytes32 aux_binding{};  // all zero when the credential binds no aux parts
 
   friend bool operator==(const GateAttestation&, const GateAttestation&) = default;
+
+  // The gate journal a gate guest commits, from the receipt's journal bytes; words after
+  // the record are ignored (kovra-core/journal.h has the statistic journals).
+  static base::Result<GateAttestation, receipts::WordCodecError> from_words(
+      std::span<const uint8_t> journal);
+  // The 17 elements from `in`, leaving it after the last one.
+  static base::Result<GateAttestation, receipts::WordCodecError> read_words(
+      receipts::WordReader& in);
+
+  // Appends the compact (postcard) encoding used by the credential digests.
+  void write_postcard(std::vector<uint8_t>& out) const;
 };
 
 struct CredentialCore {
@@ -113,6 +130,9 @@ struct CredentialCore {
   GateAttestation journal;  // the credential's own copy of the committed gate journal
 
   friend bool operator==(const CredentialCore&, const CredentialCore&) = default;
+
+  // The V2 credential digest (kovra-core/credential.h).
+  Bytes32 digest() const;
 };
 
 enum class AttestationFamily : uint32_t { LabelSchema = 0, Structural = 1, Hrp = 2 };
@@ -128,6 +148,9 @@ struct AttestCredentialCore {
   Bytes32 data_root{};       // must equal the data root inside the journal
 
   friend bool operator==(const AttestCredentialCore&, const AttestCredentialCore&) = default;
+
+  // The V3 attestation digest (kovra-core/credential.h).
+  Bytes32 digest() const;
 };
 
 }  // namespace kovra::core

@@ -1,0 +1,66 @@
+#include "stark/ntt.h"
+
+#include <gtest/gtest.h>
+
+#include <vector>
+
+#include "stark/fri.h"
+
+namespace kovra::stark {
+namespace {
+
+using Ext = BabyBearExtElem;
+using Fp = BabyBearElem;
+
+Ext e(uint32_t v) { return Ext(Fp::from_u32(v)); }
+
+TEST(Butterfly, SmallCases) {
+  std::array<Ext, 2> two = {e(5), e(3)};
+  rev_butterfly_2(two);
+  EXPECT_EQ(two[0], e(8));
+  EXPECT_EQ(two[1], e(2));
+  std::array<Ext, 4> four = {e(1), e(0), e(0), e(0)};
+  rev_butterfly_4(four);
+  for (const Ext& v : four) EXPECT_EQ(v, e(1));
+}
+
+TEST(Butterfly, Interpolate16GivesCoefficientsInNaturalOrder) {
+  std::array<Ext, 16> f;
+  for (uint32_t i = 0; i < 16; ++i)
+    f[i] = Ext(Fp::from_u32(i * 7 + 1), Fp::from_u32(i), Fp::from_u32(3), Fp::from_u32(i * i));
+  std::array<Ext, 16> v;
+  for (size_t j = 0; j < 16; ++j) v[j] = poly_eval_ext(f, Ext(ROOTS[4].pow(j)));
+  interpolate_16(v);
+  EXPECT_EQ(v, f);
+  std::array<Ext, 16> same;
+  same.fill(e(9));
+  interpolate_16(same);
+  EXPECT_EQ(same[0], e(9));
+  for (size_t i = 1; i < 16; ++i) EXPECT_EQ(same[i], Ext());
+}
+
+TEST(Transforms, AgreeWithDirectEvaluationAndInvert) {
+  for (size_t n : {1u, 2u, 8u, 64u}) {
+    std::vector<Fp> c(n);
+    for (size_t i = 0; i < n; ++i) c[i] = Fp::from_u32(static_cast<uint32_t>(i * i + 3));
+    std::vector<Fp> v = c;
+    evaluate_on_roots(v);
+    const Fp w = ROOTS[std::countr_zero(n)];
+    for (size_t i = 0; i < n; ++i) {
+      Fp acc, x = w.pow(i), p = Fp::one();
+      for (size_t k = 0; k < n; ++k, p *= x) acc += c[k] * p;
+      EXPECT_EQ(v[i], acc);
+    }
+    interpolate_on_roots(v);
+    EXPECT_EQ(v, c);
+  }
+}
+
+TEST(PolyEval, EmptyAndConstant) {
+  EXPECT_EQ(poly_eval_ext({}, e(5)), Ext());
+  const Ext one_coeff[1] = {e(7)};
+  EXPECT_EQ(poly_eval_ext(one_coeff, e(123)), e(7));
+}
+
+}  // namespace
+}  // namespace kovra::stark

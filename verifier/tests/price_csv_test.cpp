@@ -1,0 +1,183 @@
+#include "verifier/price_csv.h"
+
+#include <gtest/gtest.h>
+
+#include "test_files.h"
+
+namespace kovra::verifier {
+namespace {
+
+using core::BarRecord;
+
+std::vector<BarRecord> parse(std::string_view body) {
+  return parse_price_csv(std::string("header\n") + std::string(body));
+}
+
+BarRecord flat(int64_t t, int64_t p) { return {t, p, p, p, p}; }
+
+TEST(PriceCsv, RowsTable) {
+  const struct {
+    const char* body;  // after the header line
+    std::vector<BarRecord> bars;
+  } cases[] = {
+      {"2024-01-15,100\n", {flat(1705276800, 100000000)}},
+      {"2024-1-15,100\n", {flat(1705276800, 100000000)}},
+      {"1700000000,42.5\n", {flat(1700000000, 42500000)}},
+      {"+1700000000,42.5\n", {flat(1700000000, 42500000)}},
+      // A time after the day: the third piece does not read, so the day is 0.
+      {"2024-01-15T09:30:00Z,1\n", {flat(1703980800, 1000000)}},
+      {"2024/01/15,1\n", {flat(0, 1000000)}},     // no minus sign, not an integer
+      {"2024-01,1\n", {flat(0, 1000000)}},        // two pieces
+      {"-86400,1\n", {flat(0, 1000000)}},         // a minus sign makes it a date
+      {"17e8,1\n", {flat(0, 1000000)}},           // exponent in a timestamp
+      {"9223372036854775808,1\n", {flat(0, 1000000)}},  // out of range
+      {"2024-13-01,1\n", {flat(1735689600, 1000000)}},  // month 13 = January next year
+      {"1970-01-01,1\n1969-12-31,1\n", {flat(0, 1000000), flat(-86400, 1000000)}},
+      // Five and more fields: open, high, low, close; volume ignored.
+      {"1,1.5,2.5,0.5,2,999\n", {{1, 1500000, 2500000, 500000, 2000000}}},
+      // Three or four fields: field 1 only.
+      {"1,7,8\n", {flat(1, 7000000)}},
+      {"1,7,x,y\n", {flat(1, 7000000)}},
+      {"1,,2,3,4\n", {}},          // five fields, open empty
+      {"1,1,2,,4\n", {}},          // five fields, low empty: skipped though close reads
+      {"1,abc\n", {}},             // price does not read
+      {"1,\n", {}},                // empty price
+      {"no comma here\n", {}},
+      {"   \t \n", {}},
+      {"\n\n", {}},
+      {"2,1\n1,x\n3,2\n", {flat(2, 1000000), flat(3, 2000000)}},  // bad rows skipped
+      {"date,close\n5,1\n", {flat(5, 1000000)}},  // a second header is just a bad row
+      {"  7 , 3 \r\n", {flat(7, 3000000)}},       // trimmed fields, CRLF
+      {"\u00a07,\u20033\u3000\n", {flat(7, 3000000)}},  // Unicode white space trimmed
+      {"1,2", {flat(1, 2000000)}},                // last line without a newline
+      {"-5,5", {flat(0, 5000000)}},
+  };
+  for (const auto& c : cases) EXPECT_EQ(parse(c.body), c.bars) << c.body;
+}
+
+TEST(PriceCsv, HeaderAndLineEndings) {
+  EXPECT_TRUE(parse_price_csv("").empty());
+  EXPECT_TRUE(parse_price_csv("time,close\n").empty());
+  EXPECT_TRUE(parse_price_csv("time,close").empty());
+  // The first line is skipped even when it is data.
+  EXPECT_EQ(parse_price_csv("1,1\n2,2\n"), std::vector<BarRecord>{flat(2, 2000000)});
+  // CRLF throughout.
+  EXPECT_EQ(parse_price_csv("t,c\r\n1,1\r\n2,2\r\n"),
+            (std::vector<BarRecord>{flat(1, 1000000), flat(2, 2000000)}));
+  // Carriage returns alone: one line, the header.
+  EXPECT_TRUE(parse_price_csv("t,c\r1,1\r2,2\r").empty());
+}
+
+TEST(PriceCsv, PriceTable) {
+  const struct {
+    const char* text;
+    std::optional<int64_t> fixed;
+  } cases[] = {
+      {"100", 100000000},
+      {"42.5", 42500000},
+      {"+42.5", 42500000},
+      {"-42.5", -42500000},
+      {"0.0000025", 3},       // 2.5 rounds away from zero
+      {"-0.0000025", -3},
+      {"0.0000015", 2},
+      {"0.0000005", 1},
+      {"0.0000004", 0},
+      {"1e3", 1000000000},
+      {"1E3", 1000000000},
+      {"1.", 1000000},
+      {".5", 500000},
+      {"1e-400", 0},          // underflows to zero
+      {"1e400", INT64_MAX},   // overflows to infinity, then saturates
+      {"-1e400", INT64_MIN},
+      {"inf", INT64_MAX},
+      {"+Infinity", INT64_MAX},
+      {"-INF", INT64_MIN},
+      {"nan", 0},
+      {"NaN", 0},
+      {"-nan", 0},
+      {"9223372036854.775807", INT64_MAX},  // product at 2^63 saturates
+      {"9223372036854.774", 9223372036854773760},  // just below 2^63: no saturation
+      {"-9223372036854.775808", INT64_MIN},
+      {"0", 0},
+      {"-0", 0},
+      {"", std::nullopt},
+      {".", std::nullopt},
+      {"+", std::nullopt},
+      {"++1", std::nullopt},
+      {"+-1", std::nullopt},
+      {"--1", std::nullopt},
+      {"1e", std::nullopt},
+      {"e5", std::nullopt},
+      {"0x10", std::nullopt},
+      {"nan(1)", std::nullopt},
+      {"infin", std::nullopt},
+      {"1,5", std::nullopt},
+      {"1 5", std::nullopt},
+      {"１", std::nullopt},  // a full-width digit
+  };
+  for (const auto& c : cases) EXPECT_EQ(parse_price(c.text), c.fixed) << c.text;
+}
+
+TEST(PriceCsv, ParseI64OrZero) {
+  const struct {
+    const char* text;
+    int64_t v;
+  } cases[] = {{"12", 12},          {" +12 ", 12},  {"-12", -12},
+               {"", 0},             {"+", 0},       {"-", 0},
+               {"1.5", 0},          {"12a", 0},     {"9223372036854775807", INT64_MAX},
+               {"-9223372036854775808", INT64_MIN}, {"9223372036854775808", 0}};
+  for (const auto& c : cases) EXPECT_EQ(parse_i64_or_zero(c.text), c.v) << c.text;
+}
+
+TEST(PriceCsv, DatesExtrapolateAndWrapWithoutTrapping) {
+  EXPECT_EQ(utc_midnight(2024, 1, 15), 1705276800);
+  EXPECT_EQ(utc_midnight(2000, 3, 1), 951868800);
+  EXPECT_EQ(utc_midnight(2024, 3, 0), utc_midnight(2024, 2, 29));  // day 0
+  EXPECT_EQ(utc_midnight(-1, 1, 1), -62198755200);                 // year -1
+  // Extreme parts wrap (the sanitizer build checks that no signed overflow occurs).
+  (void)utc_midnight(INT64_MAX, INT64_MAX, INT64_MAX);
+  (void)utc_midnight(INT64_MIN, INT64_MIN, INT64_MIN);
+  (void)parse_timestamp("9223372036854775807-9223372036854775807-9223372036854775807");
+}
+
+TEST(PriceCsv, UnreadableFiles) {
+  testing::TempDir dir;
+  auto missing = load_price_csv(dir.file("missing.csv"));
+  ASSERT_FALSE(missing.ok());
+  EXPECT_EQ(missing.error().message(),
+            "cannot read csv " + dir.file("missing.csv") + ": No such file or directory (os error 2)");
+
+  const auto bad = dir.write("bad.csv", "t,c\n1,\xff\n");
+  auto not_utf8 = load_price_csv(bad);
+  ASSERT_FALSE(not_utf8.ok());
+  EXPECT_EQ(not_utf8.error().message(), "cannot read csv " + bad + ": stream did not contain valid UTF-8");
+
+  auto directory = load_price_csv(dir.path().string());
+  ASSERT_FALSE(directory.ok());
+  EXPECT_NE(directory.error().text.find("Is a directory"), std::string::npos);
+
+  // A path with control characters is shown escaped.
+  EXPECT_EQ((CsvReadError{"a\nb\x1b[31m.csv", "x"}).message(), "cannot read csv a\\nb\\u{1b}[31m.csv: x");
+}
+
+TEST(PriceCsv, LoadsEveryListInOrderAndStopsAtTheFirstUnreadable) {
+  testing::TempDir dir;
+  const auto a = dir.write("a.csv", "t,c\n1,1\n");
+  const auto e = dir.write("empty.csv", "");
+  const auto b = dir.write("b.csv", "t,c\n2,2\n3,3\n");
+  auto lists = load_price_csvs({a, e, b});
+  ASSERT_TRUE(lists.ok());
+  ASSERT_EQ(lists->size(), 3u);
+  EXPECT_EQ((*lists)[0].size(), 1u);
+  EXPECT_TRUE((*lists)[1].empty());
+  EXPECT_EQ((*lists)[2].size(), 2u);
+  EXPECT_EQ(close_series(*lists),
+            (std::vector<std::vector<int64_t>>{{1000000}, {}, {2000000, 3000000}}));
+
+  auto failed = load_price_csvs({a, dir.file("nope.csv"), dir.file("nope2.csv")});
+  ASSERT_FALSE(failed.ok());
+  EXPECT_EQ(failed.error().path, dir.file("nope.csv"));
+}
+
+}  // namespace
+}  // namespace kovra::verifier
