@@ -1,9 +1,12 @@
 #include "groth16/u256.h"
 
+#include <array>
 #include <vector>
 
 namespace kovra::groth16 {
 namespace {
+
+__extension__ typedef unsigned __int128 u128;
 
 base::ErrorValue<Groth16Error> conversion_failed() {
   return base::Err(Groth16Error::message(kU256ConversionFailed));
@@ -51,23 +54,25 @@ base::Result<U256Bytes, Groth16Error> parse_u256(std::string_view text) {
   if (text.size() >= 2 && text[0] == '+' && text[1] != '+') pos = 1;
   if (pos < text.size() && text[pos] == '_') return conversion_failed();
 
-  // The value as 32 big-endian bytes, multiplied by ten and added to digit by digit.
-  U256Bytes value{};
+  // The value as four 64-bit words (least significant first), times ten plus each digit.
+  std::array<uint64_t, 4> words{};
   bool any_digit = false;
   for (; pos < text.size(); ++pos) {
     const char c = text[pos];
     if (c == '_') continue;
     if (c < '0' || c > '9') return conversion_failed();
     any_digit = true;
-    unsigned carry = static_cast<unsigned>(c - '0');
-    for (size_t i = 32; i-- > 0;) {
-      const unsigned v = value[i] * 10u + carry;
-      value[i] = static_cast<uint8_t>(v);
-      carry = v >> 8;
+    uint64_t carry = static_cast<uint64_t>(c - '0');
+    for (uint64_t& w : words) {
+      const u128 v = static_cast<u128>(w) * 10u + carry;
+      w = static_cast<uint64_t>(v);
+      carry = static_cast<uint64_t>(v >> 64);
     }
     if (carry != 0) return conversion_failed();  // 2^256 or more
   }
   if (!any_digit) return conversion_failed();
+  U256Bytes value{};
+  for (size_t i = 0; i < 32; ++i) value[i] = static_cast<uint8_t>(words[3 - i / 8] >> (8 * (7 - i % 8)));
   return value;
 }
 

@@ -32,12 +32,15 @@
 #include "base/digest.h"
 #include "base/invariant.h"
 #include "base/result.h"
+#include "base/verification_error.h"
 
 namespace kovra::receipts {
 
 using base::BincodeError;
 using base::BincodeReader;
 using base::Digest;
+
+struct VerifyContext;  // receipts/verify_context.h
 
 // Deepest accepted nesting of chained receipts, counting the top-level one as 1.
 inline constexpr int kMaxChainedNesting = 64;
@@ -79,6 +82,9 @@ struct SystemState {
   uint32_t pc = 0;
   Digest state_root;
 
+  // tagged_digest("duro0.SystemState", [state_root], [pc]) (receipts/claim_digest.h).
+  Digest digest() const;
+
   friend bool operator==(const SystemState&, const SystemState&) = default;
 };
 
@@ -107,6 +113,8 @@ struct Assumption {
   // All zero: verified under the current verification context.
   Digest program_set_root;
 
+  Digest digest() const;
+
   friend bool operator==(const Assumption&, const Assumption&) = default;
 };
 
@@ -115,6 +123,8 @@ using Assumptions = std::vector<Prunable<Assumption>>;
 struct Output {
   Prunable<std::vector<uint8_t>> journal;  // digest form: SHA-256 of the bytes
   Prunable<Assumptions> assumptions;
+
+  Digest digest() const;
 
   friend bool operator==(const Output&, const Output&) = default;
 };
@@ -125,6 +135,9 @@ struct ReceiptClaim {
   ExitCode exit_code;
   Prunable<EmptyInput> input;
   Prunable<std::optional<Output>> output;
+
+  // The claim's tagged digest, the same for any mix of value and digest forms.
+  Digest digest() const;
 
   friend bool operator==(const ReceiptClaim&, const ReceiptClaim&) = default;
 
@@ -169,6 +182,9 @@ struct Groth16Receipt {
   Prunable<ReceiptClaim> claim;
   Digest params_digest;
 
+  // Checks the parameters and the seal's pairing check under ctx (receipts/groth16_receipt.cpp).
+  base::VerificationError verify(const VerifyContext& ctx) const;
+
   friend bool operator==(const Groth16Receipt&, const Groth16Receipt&) = default;
 };
 
@@ -200,6 +216,11 @@ using ProofKind = std::variant<ChainedReceipt, SuccinctReceipt, Groth16Receipt, 
 struct ReceiptProof {
   ProofKind kind;
 
+  // The claim the proof establishes (value or digest form, unchanged).
+  base::Result<Prunable<ReceiptClaim>, base::VerificationError> claim() const;
+  // The proof's own parameter digest (the zero digest for a fake receipt).
+  Digest params_digest() const;
+
   friend bool operator==(const ReceiptProof&, const ReceiptProof&) = default;
 };
 
@@ -222,6 +243,13 @@ struct Receipt {
   Digest params_digest;
 
   friend bool operator==(const Receipt&, const Receipt&) = default;
+
+  // Verifies the receipt against the trusted image id under a fresh
+  // VerifyContext::new_default() (which reads DURO0_DEV_MODE): VerificationError::ok() or the
+  // first failure met (receipts/receipt_verify.h).
+  base::VerificationError verify(const Digest& image_id) const;
+  // The same under a given context.
+  base::VerificationError verify_with(const VerifyContext& ctx, const Digest& image_id) const;
 
   // Decodes one receipt from `in`, leaving `in` just behind it. Errors carry the decoder's
   // message text (see base/bincode.h for the common ones).

@@ -7,8 +7,13 @@
 // constants can be computed while compiling.
 #pragma once
 
+#include <x86intrin.h>
+
 #include <array>
 #include <cstdint>
+#include <type_traits>
+
+#include "bn254/detail/mont_adx.h"
 
 namespace kovra::bn254 {
 
@@ -28,18 +33,28 @@ constexpr uint64_t mac(uint64_t a, uint64_t b, uint64_t c, uint64_t& carry) {
   return lo64(t);
 }
 
-// a + b + carry with a one-bit carry in and out.
+// a + b + carry with a one-bit carry in and out (a wider carry is a bug: use mac).
 constexpr uint64_t adc(uint64_t a, uint64_t b, uint64_t& carry) {
-  const u128 t = static_cast<u128>(a) + b + carry;
-  carry = hi64(t);
-  return lo64(t);
+  if (std::is_constant_evaluated()) {
+    const u128 t = static_cast<u128>(a) + b + carry;
+    carry = hi64(t);
+    return lo64(t);
+  }
+  unsigned long long out;
+  carry = _addcarry_u64(static_cast<unsigned char>(carry), a, b, &out);
+  return out;
 }
 
 // a - b - borrow with a one-bit borrow in and out.
 constexpr uint64_t sbb(uint64_t a, uint64_t b, uint64_t& borrow) {
-  const u128 t = static_cast<u128>(a) - b - borrow;
-  borrow = static_cast<uint64_t>(t >> 127);
-  return lo64(t);
+  if (std::is_constant_evaluated()) {
+    const u128 t = static_cast<u128>(a) - b - borrow;
+    borrow = static_cast<uint64_t>(t >> 127);
+    return lo64(t);
+  }
+  unsigned long long out;
+  borrow = _subborrow_u64(static_cast<unsigned char>(borrow), a, b, &out);
+  return out;
 }
 
 constexpr bool limbs_is_zero(const Limbs& a) { return (a[0] | a[1] | a[2] | a[3]) == 0; }
@@ -47,62 +62,92 @@ constexpr bool limbs_is_zero(const Limbs& a) { return (a[0] | a[1] | a[2] | a[3]
 // a < b as 256-bit integers.
 constexpr bool limbs_less(const Limbs& a, const Limbs& b) {
   uint64_t borrow = 0;
-  for (int i = 0; i < 4; ++i) sbb(a[i], b[i], borrow);
+  sbb(a[0], b[0], borrow);
+  sbb(a[1], b[1], borrow);
+  sbb(a[2], b[2], borrow);
+  sbb(a[3], b[3], borrow);
   return borrow != 0;
 }
 
-// The value if it is below m, else the value minus m (one conditional subtraction).
+// (a0..a3) minus m if that does not go below zero (one conditional subtraction), written
+// with scalars and selects so that it compiles to a borrow chain and conditional moves.
 template <class Params>
-constexpr void reduce_once(Limbs& a) {
+constexpr void reduce_once(uint64_t& a0, uint64_t& a1, uint64_t& a2, uint64_t& a3) {
   constexpr const Limbs& m = Params::kModulus;
   uint64_t borrow = 0;
-  Limbs d;
-  for (int i = 0; i < 4; ++i) d[i] = sbb(a[i], m[i], borrow);
-  const uint64_t keep = 0 - borrow;  // all ones when a < m: keep a
-  for (int i = 0; i < 4; ++i) a[i] = (a[i] & keep) | (d[i] & ~keep);
+  const uint64_t d0 = sbb(a0, m[0], borrow);
+  const uint64_t d1 = sbb(a1, m[1], borrow);
+  const uint64_t d2 = sbb(a2, m[2], borrow);
+  const uint64_t d3 = sbb(a3, m[3], borrow);
+  a0 = borrow ? a0 : d0;
+  a1 = borrow ? a1 : d1;
+  a2 = borrow ? a2 : d2;
+  a3 = borrow ? a3 : d3;
 }
 
 template <class Params>
+constexpr void reduce_once(Limbs& a) {
+  uint64_t a0 = a[0], a1 = a[1], a2 = a[2], a3 = a[3];
+  reduce_once<Params>(a0, a1, a2, a3);
+  a = {a0, a1, a2, a3};
+}
+
+// Sums of values below m < 2^254 stay below 2^255: no carry leaves the top word.
+template <class Params>
 constexpr void add_assign(Limbs& a, const Limbs& b) {
   uint64_t carry = 0;
-  for (int i = 0; i < 4; ++i) a[i] = adc(a[i], b[i], carry);
-  reduce_once<Params>(a);
+  uint64_t a0 = adc(a[0], b[0], carry);
+  uint64_t a1 = adc(a[1], b[1], carry);
+  uint64_t a2 = adc(a[2], b[2], carry);
+  uint64_t a3 = adc(a[3], b[3], carry);
+  reduce_once<Params>(a0, a1, a2, a3);
+  a = {a0, a1, a2, a3};
 }
 
 template <class Params>
 constexpr void sub_assign(Limbs& a, const Limbs& b) {
   constexpr const Limbs& m = Params::kModulus;
   uint64_t borrow = 0;
-  for (int i = 0; i < 4; ++i) a[i] = sbb(a[i], b[i], borrow);
+  uint64_t a0 = sbb(a[0], b[0], borrow);
+  uint64_t a1 = sbb(a[1], b[1], borrow);
+  uint64_t a2 = sbb(a[2], b[2], borrow);
+  uint64_t a3 = sbb(a[3], b[3], borrow);
   // On a borrow the difference wrapped around 2^256: adding m back gives a - b + m.
   const uint64_t mask = 0 - borrow;
   uint64_t carry = 0;
-  for (int i = 0; i < 4; ++i) a[i] = adc(a[i], m[i] & mask, carry);
+  a0 = adc(a0, m[0] & mask, carry);
+  a1 = adc(a1, m[1] & mask, carry);
+  a2 = adc(a2, m[2] & mask, carry);
+  a3 = adc(a3, m[3] & mask, carry);
+  a = {a0, a1, a2, a3};
 }
 
 template <class Params>
 constexpr void double_in_place(Limbs& a) {
-  a[3] = (a[3] << 1) | (a[2] >> 63);
-  a[2] = (a[2] << 1) | (a[1] >> 63);
-  a[1] = (a[1] << 1) | (a[0] >> 63);
-  a[0] <<= 1;
-  reduce_once<Params>(a);
+  uint64_t a3 = (a[3] << 1) | (a[2] >> 63);
+  uint64_t a2 = (a[2] << 1) | (a[1] >> 63);
+  uint64_t a1 = (a[1] << 1) | (a[0] >> 63);
+  uint64_t a0 = a[0] << 1;
+  reduce_once<Params>(a0, a1, a2, a3);
+  a = {a0, a1, a2, a3};
 }
 
 template <class Params>
 constexpr Limbs neg(const Limbs& a) {
   if (limbs_is_zero(a)) return a;
   constexpr const Limbs& m = Params::kModulus;
-  Limbs r;
   uint64_t borrow = 0;
-  for (int i = 0; i < 4; ++i) r[i] = sbb(m[i], a[i], borrow);
-  return r;
+  const uint64_t r0 = sbb(m[0], a[0], borrow);
+  const uint64_t r1 = sbb(m[1], a[1], borrow);
+  const uint64_t r2 = sbb(m[2], a[2], borrow);
+  const uint64_t r3 = sbb(m[3], a[3], borrow);
+  return {r0, r1, r2, r3};
 }
 
 // Montgomery product a*b/R mod m: operand scanning with the reduction interleaved, one pass
 // per word of b, four words of state and no fifth word.
 template <class Params>
-constexpr Limbs mul(const Limbs& a, const Limbs& b) {
+constexpr Limbs mul_portable(const Limbs& a, const Limbs& b) {
   constexpr const Limbs& m = Params::kModulus;
   uint64_t t0 = 0, t1 = 0, t2 = 0, t3 = 0;
   for (int i = 0; i < 4; ++i) {
@@ -120,15 +165,14 @@ constexpr Limbs mul(const Limbs& a, const Limbs& b) {
     t2 = mac(t3, k, m[3], c2);
     t3 = c1 + c2;
   }
-  Limbs r = {t0, t1, t2, t3};
-  reduce_once<Params>(r);
-  return r;
+  reduce_once<Params>(t0, t1, t2, t3);
+  return {t0, t1, t2, t3};
 }
 
 // Montgomery square: the eight-word square (each cross product once, doubled), then four
 // reduction passes.
 template <class Params>
-constexpr Limbs square(const Limbs& a) {
+constexpr Limbs square_portable(const Limbs& a) {
   constexpr const Limbs& m = Params::kModulus;
   uint64_t r[8] = {};
   uint64_t c = 0;
@@ -152,13 +196,13 @@ constexpr Limbs square(const Limbs& a) {
   r[1] <<= 1;
   c = 0;
   r[0] = mac(0, a[0], a[0], c);
-  r[1] = adc(r[1], 0, c);
+  r[1] = mac(r[1], 0, 0, c);
   r[2] = mac(r[2], a[1], a[1], c);
-  r[3] = adc(r[3], 0, c);
+  r[3] = mac(r[3], 0, 0, c);
   r[4] = mac(r[4], a[2], a[2], c);
-  r[5] = adc(r[5], 0, c);
+  r[5] = mac(r[5], 0, 0, c);
   r[6] = mac(r[6], a[3], a[3], c);
-  r[7] = adc(r[7], 0, c);
+  r[7] = mac(r[7], 0, 0, c);
 
   uint64_t carry2 = 0;
   for (int i = 0; i < 4; ++i) {
@@ -170,16 +214,15 @@ constexpr Limbs square(const Limbs& a) {
     r[i + 3] = mac(r[i + 3], k, m[3], carry);
     r[i + 4] = adc(r[i + 4], carry, carry2);
   }
-  Limbs out = {r[4], r[5], r[6], r[7]};
-  reduce_once<Params>(out);
-  return out;
+  reduce_once<Params>(r[4], r[5], r[6], r[7]);
+  return {r[4], r[5], r[6], r[7]};
 }
 
 // a0*b0 + a1*b1 with one Montgomery reduction: per word position j, both one-by-four
 // products are accumulated into a five-word value before a single reduction step.
 template <class Params>
-constexpr Limbs sum_of_two_products(const Limbs& a0, const Limbs& a1, const Limbs& b0,
-                                    const Limbs& b1) {
+constexpr Limbs sum_of_two_products_portable(const Limbs& a0, const Limbs& a1,
+                                             const Limbs& b0, const Limbs& b1) {
   constexpr const Limbs& m = Params::kModulus;
   uint64_t t0 = 0, t1 = 0, t2 = 0, t3 = 0, t4 = 0;
   for (int j = 0; j < 4; ++j) {
@@ -204,9 +247,46 @@ constexpr Limbs sum_of_two_products(const Limbs& a0, const Limbs& a1, const Limb
     t3 = t4 + c;
     t4 = 0;
   }
-  Limbs r = {t0, t1, t2, t3};
-  reduce_once<Params>(r);
-  return r;
+  reduce_once<Params>(t0, t1, t2, t3);
+  return {t0, t1, t2, t3};
+}
+
+// The entry points: the mulx/adcx/adox form on processors that have it, the portable form
+// otherwise and while compiling. Both give the same, fully reduced, result.
+template <class Params>
+constexpr Limbs mul(const Limbs& a, const Limbs& b) {
+#ifdef KOVRA_BN254_HAVE_ADX_PATH
+  if (!std::is_constant_evaluated() && have_adx) {
+    Limbs r;
+    adx_mul<Params>(r.data(), a.data(), b.data());
+    reduce_once<Params>(r[0], r[1], r[2], r[3]);
+    return r;
+  }
+#endif
+  return mul_portable<Params>(a, b);
+}
+
+template <class Params>
+constexpr Limbs square(const Limbs& a) {
+#ifdef KOVRA_BN254_HAVE_ADX_PATH
+  // With mulx and two carry chains the plain product is faster than a separate squaring.
+  if (!std::is_constant_evaluated() && have_adx) return mul<Params>(a, a);
+#endif
+  return square_portable<Params>(a);
+}
+
+template <class Params>
+constexpr Limbs sum_of_two_products(const Limbs& a0, const Limbs& a1, const Limbs& b0,
+                                    const Limbs& b1) {
+#ifdef KOVRA_BN254_HAVE_ADX_PATH
+  if (!std::is_constant_evaluated() && have_adx) {
+    Limbs r;
+    adx_sum_of_two_products<Params>(r.data(), a0.data(), a1.data(), b0.data(), b1.data());
+    reduce_once<Params>(r[0], r[1], r[2], r[3]);
+    return r;
+  }
+#endif
+  return sum_of_two_products_portable<Params>(a0, a1, b0, b1);
 }
 
 // Montgomery reduction of the four words alone (the product by one): the canonical integer of

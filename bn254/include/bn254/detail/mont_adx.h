@@ -1,0 +1,139 @@
+// Montgomery product and sum of two products for x86-64 processors with BMI2 and ADX.
+//
+// The same operand-scanning algorithm as mont.h, each pass written with mulx and the two
+// independent carry chains of adcx (CF) and adox (OF). One pass is one asm block; the caller
+// rotates the five state words, so the compiler allocates the registers. The result is left
+// below 2m for the caller's single conditional subtraction. Used only when the processor has
+// both extensions (see `have_adx`).
+#pragma once
+
+#include <cstdint>
+
+namespace kovra::bn254::detail {
+
+#if defined(__x86_64__) && defined(__GNUC__)
+#define KOVRA_BN254_HAVE_ADX_PATH 1
+
+inline const bool have_adx = __builtin_cpu_supports("adx") && __builtin_cpu_supports("bmi2");
+
+// t += a·b (four words by one, into five words t0..t4; t4 is overwritten, not added to).
+inline void adx_mul_word(uint64_t& t0, uint64_t& t1, uint64_t& t2, uint64_t& t3, uint64_t& t4,
+                         const uint64_t* a, uint64_t b) {
+  uint64_t lo, hi;
+  __asm__(
+      "xorl %k[t4], %k[t4]\n\t"
+      "mulxq 0(%[a]), %[lo], %[hi]\n\t"
+      "adoxq %[lo], %[t0]\n\t"
+      "adcxq %[hi], %[t1]\n\t"
+      "mulxq 8(%[a]), %[lo], %[hi]\n\t"
+      "adoxq %[lo], %[t1]\n\t"
+      "adcxq %[hi], %[t2]\n\t"
+      "mulxq 16(%[a]), %[lo], %[hi]\n\t"
+      "adoxq %[lo], %[t2]\n\t"
+      "adcxq %[hi], %[t3]\n\t"
+      "mulxq 24(%[a]), %[lo], %[hi]\n\t"
+      "adoxq %[lo], %[t3]\n\t"
+      "adcxq %[hi], %[t4]\n\t"
+      "movl $0, %k[lo]\n\t"
+      "adoxq %[lo], %[t4]\n\t"
+      : [t0] "+&r"(t0), [t1] "+&r"(t1), [t2] "+&r"(t2), [t3] "+&r"(t3), [t4] "=&r"(t4),
+        [lo] "=&r"(lo), [hi] "=&r"(hi)
+      : [a] "r"(a), "d"(b), "m"(*reinterpret_cast<const uint64_t(*)[4]>(a))
+      : "cc");
+}
+
+// t += a·b into five words whose top word t4 already holds a value (added to).
+inline void adx_mul_word_acc(uint64_t& t0, uint64_t& t1, uint64_t& t2, uint64_t& t3,
+                             uint64_t& t4, const uint64_t* a, uint64_t b) {
+  uint64_t lo, hi;
+  __asm__(
+      "xorl %k[lo], %k[lo]\n\t"
+      "mulxq 0(%[a]), %[lo], %[hi]\n\t"
+      "adoxq %[lo], %[t0]\n\t"
+      "adcxq %[hi], %[t1]\n\t"
+      "mulxq 8(%[a]), %[lo], %[hi]\n\t"
+      "adoxq %[lo], %[t1]\n\t"
+      "adcxq %[hi], %[t2]\n\t"
+      "mulxq 16(%[a]), %[lo], %[hi]\n\t"
+      "adoxq %[lo], %[t2]\n\t"
+      "adcxq %[hi], %[t3]\n\t"
+      "mulxq 24(%[a]), %[lo], %[hi]\n\t"
+      "adoxq %[lo], %[t3]\n\t"
+      "adcxq %[hi], %[t4]\n\t"
+      "movl $0, %k[lo]\n\t"
+      "adoxq %[lo], %[t4]\n\t"
+      : [t0] "+&r"(t0), [t1] "+&r"(t1), [t2] "+&r"(t2), [t3] "+&r"(t3), [t4] "+&r"(t4),
+        [lo] "=&r"(lo), [hi] "=&r"(hi)
+      : [a] "r"(a), "d"(b), "m"(*reinterpret_cast<const uint64_t(*)[4]>(a))
+      : "cc");
+}
+
+// One reduction step: k = t0·inv, t += k·m; afterwards t0 is zero and the value is t1..t4.
+inline void adx_reduce_word(uint64_t& t0, uint64_t& t1, uint64_t& t2, uint64_t& t3, uint64_t& t4,
+                            const uint64_t* m, uint64_t inv) {
+  uint64_t lo, hi, k = t0 * inv;
+  __asm__(
+      "xorl %k[lo], %k[lo]\n\t"
+      "mulxq 0(%[m]), %[lo], %[hi]\n\t"
+      "adoxq %[lo], %[t0]\n\t"
+      "adcxq %[hi], %[t1]\n\t"
+      "mulxq 8(%[m]), %[lo], %[hi]\n\t"
+      "adoxq %[lo], %[t1]\n\t"
+      "adcxq %[hi], %[t2]\n\t"
+      "mulxq 16(%[m]), %[lo], %[hi]\n\t"
+      "adoxq %[lo], %[t2]\n\t"
+      "adcxq %[hi], %[t3]\n\t"
+      "mulxq 24(%[m]), %[lo], %[hi]\n\t"
+      "adoxq %[lo], %[t3]\n\t"
+      "adcxq %[hi], %[t4]\n\t"
+      "movl $0, %k[lo]\n\t"
+      "adoxq %[lo], %[t4]\n\t"
+      : [t0] "+&r"(t0), [t1] "+&r"(t1), [t2] "+&r"(t2), [t3] "+&r"(t3), [t4] "+&r"(t4),
+        [lo] "=&r"(lo), [hi] "=&r"(hi)
+      : [m] "r"(m), "d"(k), "m"(*reinterpret_cast<const uint64_t(*)[4]>(m))
+      : "cc");
+}
+
+// a·b/R mod m, below 2m.
+template <class Params>
+inline void adx_mul(uint64_t out[4], const uint64_t* a, const uint64_t* b) {
+  const uint64_t* m = Params::kModulus.data();
+  uint64_t t0 = 0, t1 = 0, t2 = 0, t3 = 0, t4;
+  for (int i = 0; i < 4; ++i) {
+    adx_mul_word(t0, t1, t2, t3, t4, a, b[i]);
+    adx_reduce_word(t0, t1, t2, t3, t4, m, Params::kInv);
+    t0 = t1;
+    t1 = t2;
+    t2 = t3;
+    t3 = t4;
+  }
+  out[0] = t0;
+  out[1] = t1;
+  out[2] = t2;
+  out[3] = t3;
+}
+
+// (a0·b0 + a1·b1)/R mod m, below 2m.
+template <class Params>
+inline void adx_sum_of_two_products(uint64_t out[4], const uint64_t* a0, const uint64_t* a1,
+                                    const uint64_t* b0, const uint64_t* b1) {
+  const uint64_t* m = Params::kModulus.data();
+  uint64_t t0 = 0, t1 = 0, t2 = 0, t3 = 0, t4;
+  for (int j = 0; j < 4; ++j) {
+    adx_mul_word(t0, t1, t2, t3, t4, a0, b0[j]);
+    adx_mul_word_acc(t0, t1, t2, t3, t4, a1, b1[j]);
+    adx_reduce_word(t0, t1, t2, t3, t4, m, Params::kInv);
+    t0 = t1;
+    t1 = t2;
+    t2 = t3;
+    t3 = t4;
+  }
+  out[0] = t0;
+  out[1] = t1;
+  out[2] = t2;
+  out[3] = t3;
+}
+
+#endif
+
+}  // namespace kovra::bn254::detail
