@@ -31,14 +31,19 @@ std::string OsError::text() const {
 base::Result<std::string, OsError> read_file(const std::string& path) {
   const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
   if (fd < 0) return base::Err(OsError{errno});
+  // Read straight into the result: sized from fstat for a regular file, grown otherwise (or
+  // when the file grows while it is read).
   std::string out;
   struct stat st;
+  size_t want = 1 << 16;
   if (::fstat(fd, &st) == 0 && S_ISREG(st.st_mode) && st.st_size > 0) {
-    out.reserve(static_cast<size_t>(st.st_size));
+    want = static_cast<size_t>(st.st_size) + 1;  // +1 sees the end without another resize
   }
-  char buf[1 << 16];
+  size_t len = 0;
+  out.resize(want);
   for (;;) {
-    const ssize_t n = ::read(fd, buf, sizeof buf);
+    if (len == out.size()) out.resize(out.size() * 2);
+    const ssize_t n = ::read(fd, out.data() + len, out.size() - len);
     if (n < 0) {
       if (errno == EINTR) continue;
       const int e = errno;
@@ -46,9 +51,10 @@ base::Result<std::string, OsError> read_file(const std::string& path) {
       return base::Err(OsError{e});
     }
     if (n == 0) break;
-    out.append(buf, static_cast<size_t>(n));
+    len += static_cast<size_t>(n);
   }
   ::close(fd);
+  out.resize(len);
   return out;
 }
 

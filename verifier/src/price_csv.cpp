@@ -1,5 +1,6 @@
 #include "verifier/price_csv.h"
 
+#include <algorithm>
 #include <clocale>
 #include <cmath>
 #include <cstdlib>
@@ -172,6 +173,7 @@ std::optional<int64_t> parse_price(std::string_view field) {
 
 std::vector<core::BarRecord> parse_price_csv(std::string_view text) {
   std::vector<core::BarRecord> bars;
+  bars.reserve(static_cast<size_t>(std::count(text.begin(), text.end(), '\n')));
   LineCursor lines(text);
   if (!lines.next()) return bars;  // the header, unread
   while (const auto raw = lines.next()) {

@@ -3,6 +3,7 @@
 #include <cstdio>
 
 #include "verifier/print_root.h"
+#include "verifier/text.h"
 
 namespace kovra::verifier {
 
@@ -48,7 +49,32 @@ std::string elapsed_line(Report& report, platform::Clock::time_point start,
   return "  " + report.paint("32", "✓") + " verified locally in " + buf + " ms";
 }
 
+base::Result<core::CredentialBundle, base::BincodeError> decode_credential_bundle(
+    std::span<const uint8_t> bytes) {
+  return core::CredentialBundle::read_bincode(bytes);
+}
+
+int exit_unreadable_bundle(Report& report, const std::string& path, const platform::OsError& e) {
+  report.error_line("cannot read bundle " + escape_control(path) + ": " + e.text());
+  return 2;
+}
+
+int exit_bad_bundle(Report& report, const base::BincodeError& e) {
+  report.error_line("cannot parse bundle: " + e.message);
+  return 2;
+}
+
+std::optional<std::string> read_text_opt(const std::string& path) {
+  auto bytes = platform::read_file(path);
+  if (!bytes || !is_valid_utf8(*bytes)) return std::nullopt;
+  return std::move(*bytes);
+}
+
 namespace {
+
+std::span<const uint8_t> as_bytes(const std::string& s) {
+  return {reinterpret_cast<const uint8_t*>(s.data()), s.size()};
+}
 
 // A mode whose checks this build does not have: say so and stop with status 2, so that
 // nothing unchecked is ever reported as passing.
@@ -60,7 +86,7 @@ int mode_not_available(Report& report, const std::string& mode) {
 }  // namespace
 
 int run(std::vector<std::string> args, const Environment& env, Report& report) {
-  RunContext ctx{scan_arguments(std::move(args)), env, report, false, {}, {}};
+  RunContext ctx{scan_arguments(std::move(args)), env, report, false, {}, {}, std::nullopt};
   const RunValues& v = ctx.values;
   if (has_flag(v.rest_args, "--print-root") || v.bundle_path == "--print-root") {
     return print_root_mode(v, report);
@@ -70,19 +96,28 @@ int run(std::vector<std::string> args, const Environment& env, Report& report) {
   print_banner(v, report);
 
   auto bytes = platform::read_file(v.bundle_path);
-  if (!bytes) {
-    report.error_line("cannot read bundle " + escape_control(v.bundle_path) + ": " +
-                      bytes.error().text());
-    return 2;
-  }
+  if (!bytes) return exit_unreadable_bundle(report, v.bundle_path, bytes.error());
   ctx.bundle_bytes = std::move(*bytes);
 
   static constexpr const char* kFamilies[] = {"--label-schema", "--structural", "--hrp"};
   for (const char* family : kFamilies) {
-    if (has_flag(v.rest_args, family)) {
-      return mode_not_available(report, std::string("the attestation mode (") + family + ")");
+    if (!has_flag(v.rest_args, family)) continue;
+    auto attestation = core::AttestationBundle::read_bincode(as_bytes(ctx.bundle_bytes));
+    if (!attestation) {
+      if (attestation.error().missing_prefix) {
+        report.error_line(
+            "not a v11 attestation bundle (missing KVATTB1 magic) — refusing to sniff");
+      } else {
+        report.error_line("cannot parse attestation bundle: " + attestation.error().decode.message);
+      }
+      return 2;
     }
+    return mode_not_available(report, std::string("the attestation mode (") + family + ")");
   }
+
+  auto bundle = decode_credential_bundle(as_bytes(ctx.bundle_bytes));
+  if (!bundle) return exit_bad_bundle(report, bundle.error());
+  ctx.bundle = std::move(*bundle);
 
   static constexpr const char* kStatisticModes[] = {"--dsr", "--pbo", "--cpcv", "--vext"};
   for (const char* mode : kStatisticModes) {

@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include "kovra-core/testing/bundle_writer.h"
 #include "test_files.h"
 
 namespace kovra::verifier {
@@ -148,30 +149,116 @@ TEST(Run, BannerColours) {
   EXPECT_EQ(no_colour.out, banner("x.bundle", "data/prices.csv"));
 }
 
-// Modes not in this build stop with status 2 after the banner and never print a check line.
+std::string as_text(const std::vector<uint8_t>& bytes) { return {bytes.begin(), bytes.end()}; }
+
+// Modes not in this build stop with status 2 after the banner and the bundle decoding, and
+// never print a check line.
 TEST(Run, ModesNotInThisBuildEndWithStatus2) {
   testing::TempDir dir;
-  const auto bundle = dir.write("c.bundle", std::string(16, '\0'));
+  const auto credential =
+      dir.write("c.bundle", as_text(core::testing::credential_bundle_bytes(
+                                core::testing::sample_credential_bundle(true))));
+  const auto attestation = dir.write(
+      "a.bundle", as_text(core::testing::attestation_bundle_bytes(
+                      core::testing::sample_attestation_bundle(core::AttestationFamily::Hrp))));
   const struct {
+    std::string bundle;
     Args flags;
     std::string err;
   } cases[] = {
-      {{}, "the default gate-credential mode is not available in this build\n"},
-      {{"--dsr", "--vext"}, "the --dsr mode is not available in this build\n"},
-      {{"--vext", "--cpcv"}, "the --cpcv mode is not available in this build\n"},
-      {{"--pbo"}, "the --pbo mode is not available in this build\n"},
-      {{"--hrp", "--dsr"}, "the attestation mode (--hrp) is not available in this build\n"},
-      {{"--structural", "--label-schema"},
+      {credential, {}, "the default gate-credential mode is not available in this build\n"},
+      {credential, {"--dsr", "--vext"}, "the --dsr mode is not available in this build\n"},
+      {credential, {"--vext", "--cpcv"}, "the --cpcv mode is not available in this build\n"},
+      {credential, {"--pbo"}, "the --pbo mode is not available in this build\n"},
+      {attestation, {"--hrp", "--dsr"},
+       "the attestation mode (--hrp) is not available in this build\n"},
+      {attestation, {"--structural", "--label-schema"},
        "the attestation mode (--label-schema) is not available in this build\n"},
   };
   for (const auto& c : cases) {
-    Args args = {bundle};
+    Args args = {c.bundle};
     args.insert(args.end(), c.flags.begin(), c.flags.end());
     const auto r = run_with(args, {{"DURO0_DEV_MODE", "1"}});
     EXPECT_EQ(r.status, 2);
-    EXPECT_EQ(r.out, banner(bundle, "data/prices.csv"));
+    EXPECT_EQ(r.out, banner(c.bundle, "data/prices.csv"));
     EXPECT_EQ(r.err, c.err);
   }
+}
+
+// Every malformed credential bundle ends right after the banner with one status-2 line.
+TEST(Run, BadBundlesEndWithCannotParse) {
+  testing::TempDir dir;
+  const auto path = dir.file("c.bundle");
+  auto run_bundle = [&](const std::vector<uint8_t>& bytes, Args flags = {}) {
+    dir.write("c.bundle", as_text(bytes));
+    Args args = {path};
+    args.insert(args.end(), flags.begin(), flags.end());
+    auto r = run_with(args);
+    EXPECT_EQ(r.status, 2);
+    EXPECT_EQ(r.out, banner(path, "data/prices.csv"));
+    return r.err;
+  };
+
+  // Cut at every offset: always "io error: ..." (inside the issuer's bytes nothing follows).
+  const auto good = core::testing::credential_bundle_bytes(core::testing::sample_credential_bundle(true));
+  for (size_t cut = 0; cut < good.size(); ++cut) {
+    const auto err = run_bundle({good.begin(), good.begin() + static_cast<long>(cut)});
+    EXPECT_EQ(err.rfind("cannot parse bundle: io error: ", 0), 0u) << cut << ": " << err;
+  }
+
+  auto core = core::testing::sample_credential_bundle(true);
+  const size_t issuer_end = 12 + core.core.issuer.size();
+  const size_t disclosed_tag = issuer_end + 48;        // after header_u64, header_i64, image_id
+  const size_t canonical_data = disclosed_tag + 81 + 64;  // after disclosed, commitment, root
+  const struct {
+    size_t offset;
+    uint8_t value;
+    const char* err;
+  } flips[] = {
+      {disclosed_tag, 2, "cannot parse bundle: tag for enum is not valid, found 2\n"},
+      {canonical_data, 2,
+       "cannot parse bundle: invalid u8 while decoding bool, expected 0 or 1, found 2\n"},
+      {canonical_data, 0xff,
+       "cannot parse bundle: invalid u8 while decoding bool, expected 0 or 1, found 255\n"},
+  };
+  for (const auto& f : flips) {
+    auto bytes = good;
+    bytes[f.offset] = f.value;
+    EXPECT_EQ(run_bundle(bytes), f.err) << f.offset;
+  }
+
+  core.core.issuer = "ok\xff";
+  EXPECT_EQ(run_bundle(core::testing::credential_bundle_bytes(core)),
+            "cannot parse bundle: string is not valid utf8: invalid utf-8 sequence of 1 bytes "
+            "from index 2\n");
+  core.core.issuer = "ab\xe2\x82";
+  EXPECT_EQ(run_bundle(core::testing::credential_bundle_bytes(core)),
+            "cannot parse bundle: string is not valid utf8: incomplete utf-8 byte sequence from "
+            "index 2\n");
+
+  // Chained receipts nested one level beyond the bound.
+  auto deep = core::testing::sample_credential_bundle(false);
+  receipts::ChainedReceipt c;
+  for (int i = 1; i <= receipts::kMaxChainedNesting; ++i) {
+    receipts::ChainedReceipt outer;
+    outer.assumption_receipts.push_back(receipts::AssumptionReceipt{receipts::ProofKind(std::move(c))});
+    c = std::move(outer);
+  }
+  deep.receipt.proof.kind = receipts::ProofKind(std::move(c));
+  EXPECT_EQ(run_bundle(core::testing::credential_bundle_bytes(deep)),
+            "cannot parse bundle: chained receipts nested deeper than 64 levels\n");
+
+  // The attestation families read the prefix and the attestation records instead.
+  EXPECT_EQ(run_bundle(good, {"--structural"}),
+            "not a v11 attestation bundle (missing KVATTB1 magic) — refusing to sniff\n");
+  const std::vector<uint8_t> prefix_only = {'K', 'V', 'A', 'T', 'T', 'B', '1', 0};
+  EXPECT_EQ(run_bundle(prefix_only, {"--hrp"}),
+            "not a v11 attestation bundle (missing KVATTB1 magic) — refusing to sniff\n");
+  auto attestation = core::testing::attestation_bundle_bytes(
+      core::testing::sample_attestation_bundle(core::AttestationFamily::Structural));
+  attestation.resize(40);
+  EXPECT_EQ(run_bundle(attestation, {"--label-schema"}),
+            "cannot parse attestation bundle: io error: unexpected end of file\n");
 }
 
 TEST(ExitStatus, Rules) {

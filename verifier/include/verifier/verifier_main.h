@@ -11,9 +11,13 @@
 // the status; the program's entry flushes the output and exits with it.
 #pragma once
 
+#include <optional>
+#include <span>
 #include <string>
 #include <vector>
 
+#include "base/bincode.h"
+#include "kovra-core/bundle.h"
 #include "verifier/arguments.h"
 #include "verifier/platform.h"
 #include "verifier/report.h"
@@ -28,10 +32,23 @@ struct RunContext {
   bool dev = false;                   // DURO0_DEV_MODE set, non-empty and not "0"
   platform::Clock::time_point start;  // taken just before the banner
   std::string bundle_bytes;           // the bundle file, read whole
+  std::optional<core::CredentialBundle> bundle;  // decoded, for the credential modes
 };
 
 // `args` is the whole argument list, program name first.
 int run(std::vector<std::string> args, const Environment& env, Report& report);
+
+// The bundle file's bytes as a credential bundle (also used for a --chain parent).
+base::Result<core::CredentialBundle, base::BincodeError> decode_credential_bundle(
+    std::span<const uint8_t> bytes);
+
+// The status-2 ends of the bundle steps: "cannot read bundle {path}: {os text}" and
+// "cannot parse bundle: {decoder text}" on standard error; both return 2.
+int exit_unreadable_bundle(Report& report, const std::string& path, const platform::OsError& e);
+int exit_bad_bundle(Report& report, const base::BincodeError& e);
+
+// The whole file as UTF-8 text, or nullopt on any failure (missing, unreadable, not UTF-8).
+std::optional<std::string> read_text_opt(const std::string& path);
 
 // The opening banner of every mode but --print-root.
 void print_banner(const RunValues& run, Report& report);
