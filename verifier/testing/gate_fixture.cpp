@@ -224,9 +224,11 @@ receipts::Receipt TestProofs::receipt(const ImageId& image_id, std::vector<uint8
                                                  journal);
 }
 
-ReceiptVerifier TestProofs::verifier() const {
-  return [this](const receipts::Receipt& r, const ImageId& id) {
-    return r.verify_with(ctx_, base::Digest::from_bytes(id));
+ReceiptVerifier TestProofs::verifier(bool dev_mode) const {
+  receipts::VerifyContext ctx = ctx_;
+  ctx.dev_mode = dev_mode;
+  return [ctx = std::move(ctx)](const receipts::Receipt& r, const ImageId& id) {
+    return r.verify_with(ctx, base::Digest::from_bytes(id));
   };
 }
 

@@ -82,8 +82,9 @@ class TestProofs {
   // A Groth16 receipt of the clean run of `image_id` over `journal`.
   receipts::Receipt receipt(const ImageId& image_id, std::vector<uint8_t> journal) const;
 
-  // Receipt::verify_with under the test context: the seam the mode takes.
-  ReceiptVerifier verifier() const;
+  // Receipt::verify_with under the test context (with its dev mode set as given): the seam
+  // the mode takes.
+  ReceiptVerifier verifier(bool dev_mode = false) const;
 
  private:
   groth16::testing::TestKeyScalars scalars_;
