@@ -72,7 +72,8 @@ base::Result<U256Bytes, Groth16Error> parse_u256(std::string_view text) {
   }
   if (!any_digit) return conversion_failed();
   U256Bytes value{};
-  for (size_t i = 0; i < 32; ++i) value[i] = static_cast<uint8_t>(words[3 - i / 8] >> (8 * (7 - i % 8)));
+  for (size_t i = 0; i < 32; ++i)
+    value[i] = static_cast<uint8_t>(words[3 - i / 8] >> (8 * (7 - i % 8)));
   return value;
 }
 

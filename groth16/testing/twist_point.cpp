@@ -14,7 +14,8 @@ using bn254::testing::BigUint;
 // alpha = a1^2 a, a square has alpha^(p+1) = conj(alpha) alpha != -1; then x0 = a1 a and the
 // root is u x0 when alpha = -1, else (1 + alpha)^((p-1)/2) x0.
 std::optional<Fq2> sqrt_fq2(const Fq2& a) {
-  const BigUint p = BigUint::from_hex("30644e72e131a029b85045b68181585d97816a916871ca8d3c208c16d87cfd47");
+  const BigUint p =
+      BigUint::from_hex("30644e72e131a029b85045b68181585d97816a916871ca8d3c208c16d87cfd47");
   const BigUint p_minus_3_over_4 = (p - BigUint(3)) / BigUint(4);
   const BigUint p_minus_1_over_2 = (p - BigUint(1)) / BigUint(2);
   const Fq2 a1 = bn254::testing::pow(a, p_minus_3_over_4);

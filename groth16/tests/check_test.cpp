@@ -34,9 +34,7 @@ struct Fixture {
   Scalar b = {0x9999, 0x7777, 0, 1};
   std::vector<uint8_t> seal = testing::make_test_seal(s, root, claim, id, a, b);
 
-  base::Status<Groth16Error> run(const std::vector<uint8_t>& sl) const {
-    return run_with(sl, vk);
-  }
+  base::Status<Groth16Error> run(const std::vector<uint8_t>& sl) const { return run_with(sl, vk); }
   base::Status<Groth16Error> run_with(const std::vector<uint8_t>& sl,
                                       const VerifyingKey& key) const {
     auto check = Groth16Check::from_seal(sl, root, claim, id, key);
@@ -45,7 +43,9 @@ struct Fixture {
   }
 };
 
-std::string outcome(const base::Status<Groth16Error>& s) { return s.ok() ? "ok" : s.error().text(); }
+std::string outcome(const base::Status<Groth16Error>& s) {
+  return s.ok() ? "ok" : s.error().text();
+}
 
 TEST(Groth16Check, ValidTestProofVerifies) {
   Fixture f;
@@ -131,8 +131,8 @@ TEST(Groth16Check, StringLayouts) {
   ASSERT_EQ(key.size(), 34650u);
   EXPECT_EQ(key[448], 6);  // ic count, u64 little-endian
   for (int i = 449; i < 456; ++i) EXPECT_EQ(key[i], 0);
-  EXPECT_EQ(key[1224], 87);  // lines of -gamma
-  EXPECT_EQ(key[17936], 0);  // finite
+  EXPECT_EQ(key[1224], 87);   // lines of -gamma
+  EXPECT_EQ(key[17936], 0);   // finite
   EXPECT_EQ(key[17937], 87);  // lines of -delta
   EXPECT_EQ(key[34649], 0);
   ASSERT_EQ(check->proof_bytes.size(), 256u);
@@ -231,6 +231,28 @@ TEST(Groth16Check, BOutsideTheSubgroupIsRefused) {
   ASSERT_FALSE(r.ok());
   ASSERT_NE(r.error().point_error(), nullptr);
   EXPECT_EQ(r.error().point_error()->kind(), PointDecodeError::Kind::InvalidData);
+}
+
+}  // namespace
+}  // namespace kovra::groth16
+
+namespace kovra::groth16 {
+namespace {
+
+TEST(Groth16Check, NoPairLeftGivesOneAndFails) {
+  // A check whose A, B, C and input point are all at infinity leaves no pair: the Miller value
+  // is one, and so is its final exponentiation, which differs from e(alpha, beta).
+  Fixture f;
+  auto check = Groth16Check::from_seal(f.seal, f.root, f.claim, f.id, f.vk);
+  ASSERT_TRUE(check.ok());
+  Groth16Check empty = *check;
+  empty.proof_bytes.clear();
+  G1Affine::identity().encode(empty.proof_bytes);
+  G2Affine::identity().encode(empty.proof_bytes);
+  G1Affine::identity().encode(empty.proof_bytes);
+  empty.input_bytes.clear();
+  G1Affine::identity().encode(empty.input_bytes);
+  EXPECT_EQ(outcome(empty.verify()), "Invalid proof");
 }
 
 }  // namespace

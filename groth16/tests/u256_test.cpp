@@ -12,9 +12,7 @@ namespace {
 
 std::string hex_of(const U256Bytes& b) { return base::hex_lower(b); }
 
-std::string zeros_then(std::string tail) {
-  return std::string(64 - tail.size(), '0') + tail;
-}
+std::string zeros_then(std::string tail) { return std::string(64 - tail.size(), '0') + tail; }
 
 TEST(ParseU256, AcceptedTexts) {
   const std::vector<std::pair<std::string, std::string>> cases = {
@@ -41,9 +39,21 @@ TEST(ParseU256, AcceptedTexts) {
 
 TEST(ParseU256, RefusedTexts) {
   const std::vector<std::string> cases = {
-      "_1", "1a", "++1", "+-1", "-+1", "1 ", "", "+", "_", "0x3e8", "0X03e8", "+0x03",
+      "_1",
+      "1a",
+      "++1",
+      "+-1",
+      "-+1",
+      "1 ",
+      "",
+      "+",
+      "_",
+      "0x3e8",
+      "0X03e8",
+      "+0x03",
       // A '-' sign is refused instead of being dropped.
-      "-1000", "-0",
+      "-1000",
+      "-0",
       // 2^256 and longer values do not fit in 32 bytes.
       "115792089237316195423570985008687907853269984665640564039457584007913129639936",
       "1000000000000000000000000000000000000000000000000000000000000000000000000000000000",
@@ -62,7 +72,8 @@ TEST(ParseHexU256, Cases) {
   EXPECT_EQ(hex_of(*parse_hex_u256(std::string(64, 'f'))), std::string(64, 'f'));
   // Leading zero bytes do not count against the 32 bytes.
   EXPECT_EQ(hex_of(*parse_hex_u256("00" + std::string(64, 'f'))), std::string(64, 'f'));
-  for (const std::string& bad : std::vector<std::string>{"1", "1g", "0x03", "01" + std::string(64, '0')}) {
+  for (const std::string& bad :
+       std::vector<std::string>{"1", "1g", "0x03", "01" + std::string(64, '0')}) {
     SCOPED_TRACE(bad);
     auto r = parse_hex_u256(bad);
     ASSERT_FALSE(r.ok());

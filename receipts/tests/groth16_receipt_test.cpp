@@ -59,12 +59,10 @@ void match_params(Receipt& r, const VerifyContext& ctx) {
   groth16_of(r).params_digest = r.params_digest;
 }
 
-std::vector<uint8_t> reseal(const std::vector<uint8_t>& seal, int which,
-                            const g16::Scalar& k) {
+std::vector<uint8_t> reseal(const std::vector<uint8_t>& seal, int which, const g16::Scalar& k) {
   // Replaces point A (0), B (1) or C (2) of a seal by another valid point of its group.
   std::vector<uint8_t> out = seal;
-  std::vector<uint8_t> other =
-      g16::encode_seal(g16::g1_mul(k), g16::g2_mul(k), g16::g1_mul(k));
+  std::vector<uint8_t> other = g16::encode_seal(g16::g1_mul(k), g16::g2_mul(k), g16::g1_mul(k));
   const size_t from = which == 0 ? 0 : which == 1 ? 64 : 192;
   const size_t len = which == 1 ? 128 : 64;
   std::copy(other.begin() + from, other.begin() + from + len, out.begin() + from);
@@ -89,9 +87,21 @@ TEST(Groth16Receipt, TamperTable) {
   };
   const std::vector<Case> cases = {
       {"untouched", [](World&) {}, Kind::Ok},
-      {"A changed", [](World& w) { groth16_of(w.receipt).seal = reseal(groth16_of(w.receipt).seal, 0, g16::scalar(3)); }, Kind::ProofRejected},
-      {"B changed", [](World& w) { groth16_of(w.receipt).seal = reseal(groth16_of(w.receipt).seal, 1, g16::scalar(3)); }, Kind::ProofRejected},
-      {"C changed", [](World& w) { groth16_of(w.receipt).seal = reseal(groth16_of(w.receipt).seal, 2, g16::scalar(3)); }, Kind::ProofRejected},
+      {"A changed",
+       [](World& w) {
+         groth16_of(w.receipt).seal = reseal(groth16_of(w.receipt).seal, 0, g16::scalar(3));
+       },
+       Kind::ProofRejected},
+      {"B changed",
+       [](World& w) {
+         groth16_of(w.receipt).seal = reseal(groth16_of(w.receipt).seal, 1, g16::scalar(3));
+       },
+       Kind::ProofRejected},
+      {"C changed",
+       [](World& w) {
+         groth16_of(w.receipt).seal = reseal(groth16_of(w.receipt).seal, 2, g16::scalar(3));
+       },
+       Kind::ProofRejected},
       {"claim digest byte changed",
        [](World& w) {
          auto& c = groth16_of(w.receipt).claim;
@@ -112,8 +122,10 @@ TEST(Groth16Receipt, TamperTable) {
        },
        Kind::Malformed},
       {"255 seal bytes", [](World& w) { groth16_of(w.receipt).seal.pop_back(); }, Kind::Malformed},
-      {"257 seal bytes", [](World& w) { groth16_of(w.receipt).seal.push_back(0); }, Kind::Malformed},
-      {"both flag bits set", [](World& w) { groth16_of(w.receipt).seal[32] |= 0xc0; }, Kind::Malformed},
+      {"257 seal bytes", [](World& w) { groth16_of(w.receipt).seal.push_back(0); },
+       Kind::Malformed},
+      {"both flag bits set", [](World& w) { groth16_of(w.receipt).seal[32] |= 0xc0; },
+       Kind::Malformed},
       {"B outside the subgroup",
        [](World& w) {
          auto& seal = groth16_of(w.receipt).seal;
@@ -139,7 +151,8 @@ TEST(Groth16Receipt, TamperTable) {
       {"receipt digest differs from the proof's",
        [](World& w) { w.receipt.params_digest = with_byte(w.receipt.params_digest, 0, 1); },
        Kind::Malformed},
-      {"no Groth16 parameters", [](World& w) { w.ctx.groth16_params.reset(); }, Kind::ParamsMissing},
+      {"no Groth16 parameters", [](World& w) { w.ctx.groth16_params.reset(); },
+       Kind::ParamsMissing},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.name);

@@ -36,6 +36,9 @@ struct CredentialBundle {
   // Decodes a whole credential bundle file. The error's message is the decoder's text,
   // printed by the caller as "cannot parse bundle: {}".
   static base::Result<CredentialBundle, BincodeError> read_bincode(std::span<const uint8_t> file);
+
+  // The V2 digest of `core` equals the stored `digest`, all 32 bytes.
+  bool digest_intact() const;
 };
 
 // The 8 bytes every attestation bundle file begins with.
@@ -57,6 +60,9 @@ struct AttestationBundle {
 
   static base::Result<AttestationBundle, AttestationReadError> read_bincode(
       std::span<const uint8_t> file);
+
+  // The V3 digest of `core` equals the stored `digest`, all 32 bytes.
+  bool digest_intact() const;
 };
 
 // Readers of the records on their own, for callers that hold a cursor.

@@ -16,6 +16,7 @@
 #include <optional>
 #include <span>
 #include <string>
+#include <vector>
 
 #include "base/result.h"
 #include "receipts/word_codec.h"
@@ -115,6 +116,9 @@ struct GateAttestation {
   // The 17 elements from `in`, leaving it after the last one.
   static base::Result<GateAttestation, receipts::WordCodecError> read_words(
       receipts::WordReader& in);
+
+  // Appends the compact (postcard) encoding used by the credential digests.
+  void write_postcard(std::vector<uint8_t>& out) const;
 };
 
 struct CredentialCore {
@@ -126,6 +130,9 @@ struct CredentialCore {
   GateAttestation journal;  // the credential's own copy of the committed gate journal
 
   friend bool operator==(const CredentialCore&, const CredentialCore&) = default;
+
+  // The V2 credential digest (kovra-core/credential.h).
+  Bytes32 digest() const;
 };
 
 enum class AttestationFamily : uint32_t { LabelSchema = 0, Structural = 1, Hrp = 2 };
@@ -141,6 +148,9 @@ struct AttestCredentialCore {
   Bytes32 data_root{};       // must equal the data root inside the journal
 
   friend bool operator==(const AttestCredentialCore&, const AttestCredentialCore&) = default;
+
+  // The V3 attestation digest (kovra-core/credential.h).
+  Bytes32 digest() const;
 };
 
 }  // namespace kovra::core
