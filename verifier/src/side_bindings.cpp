@@ -13,7 +13,8 @@
 namespace kovra::verifier {
 
 std::string json_field_value(std::string_view text, std::string_view key) {
-  const std::string needle = "\"" + std::string(key) + "\"";
+  std::string needle(1, '"');
+  needle.append(key).push_back('"');
   const size_t first = text.find(needle);
   if (first == std::string_view::npos) return "";
   std::string_view piece = text.substr(first + needle.size());
