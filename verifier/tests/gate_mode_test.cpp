@@ -405,6 +405,31 @@ TEST(GateMode, ReturnFigures) {
   EXPECT_TRUE(r.has_line("    Return       : net -100.00% over 0.4 yrs")) << r.out;
 }
 
+// Series that cannot be combined into the equal-weight reference (a shorter second file, an
+// empty first one) fail the regime count check, besides the data root; nothing is read past
+// a series.
+TEST(GateMode, UncombinableSeriesFailTheRegimeCounts) {
+  const std::vector<std::string> failed = {
+      "portfolio root recomputed from all CSVs matches",
+      "regime bar counts re-derived from OUR copy of the public data match"};
+  GateScenario shorter = scenario(CredentialKind::Portfolio);
+  shorter.edit_data = [](testing::GateFixture& f) {
+    auto& text = f.csv_files[1].text;
+    text.resize(text.rfind('\n', text.size() - 2) + 1);  // drop the last row
+  };
+  auto r = run_scenario(std::move(shorter));
+  EXPECT_EQ(r.status, 1);
+  EXPECT_EQ(r.failed(), failed) << r.out;
+
+  GateScenario empty_first = scenario(CredentialKind::Portfolio);
+  empty_first.edit_data = [](testing::GateFixture& f) {
+    f.csv_files[0].text = "timestamp,open,high,low,close\n";
+  };
+  r = run_scenario(std::move(empty_first));
+  EXPECT_EQ(r.status, 1);
+  EXPECT_EQ(r.failed(), failed) << r.out;
+}
+
 TEST(AnnualisationBound, EdgeCases) {
   constexpr int64_t kYear = 31'536'000;
   EXPECT_FALSE(annualisation_bound(1, 0, kYear, 1));

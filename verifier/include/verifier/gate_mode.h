@@ -38,8 +38,9 @@
 
 namespace kovra::verifier {
 
-// What the mode takes from outside besides the run: how a receipt is verified and the clock
-// of the elapsed-time line.
+// What the mode takes from outside besides the run: how a receipt is verified, and the clock
+// of the elapsed-time line (read for the start instant before the banner and again at the
+// verdict).
 struct GateModeSeams {
   ReceiptVerifier verify_receipt;
   std::function<platform::Clock::time_point()> now;
