@@ -36,6 +36,10 @@ base::Result<Groth16Seal, Groth16Error> Groth16Seal::split(std::span<const uint8
 base::Result<bn254::Fr, Groth16Error> scalar_from_be_bytes(std::span<const uint8_t> be) {
   std::vector<uint8_t> le(be.rbegin(), be.rend());
   if (le.size() < 32) return base::Err(Groth16Error::point(bn254::PointDecodeError::short_read()));
+  // Bytes beyond the first 32 (little-endian) are more significant: any non-zero one makes the
+  // value 2^256 or more, not below r.
+  for (size_t i = 32; i < le.size(); ++i)
+    if (le[i] != 0) return base::Err(Groth16Error::point(bn254::PointDecodeError::invalid_data()));
   bn254::Limbs words{};
   for (size_t w = 0; w < 4; ++w)
     for (size_t b = 0; b < 8; ++b) words[w] |= uint64_t(le[8 * w + b]) << (8 * b);

@@ -98,6 +98,17 @@ TEST(PublicInputs, ScalarFromShortBytesIsAnIoError) {
   ASSERT_NE(r.error().point_error(), nullptr);
   EXPECT_EQ(r.error().point_error()->kind(), bn254::PointDecodeError::Kind::IoError);
   EXPECT_EQ(r.error().point_error()->io().display(), "failed to fill whole buffer");
+
+  // More than 32 bytes: leading zero bytes change nothing, a non-zero one is out of range.
+  std::vector<uint8_t> be(33, 0);
+  be[32] = 7;
+  auto seven = scalar_from_be_bytes(be);
+  ASSERT_TRUE(seven.ok());
+  EXPECT_EQ(seven->to_canonical(), (Limbs{7, 0, 0, 0}));
+  be[0] = 1;
+  auto big = scalar_from_be_bytes(be);
+  ASSERT_FALSE(big.ok());
+  EXPECT_EQ(big.error().point_error()->kind(), bn254::PointDecodeError::Kind::InvalidData);
 }
 
 }  // namespace

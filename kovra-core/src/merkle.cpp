@@ -1,7 +1,6 @@
 #include "kovra-core/merkle.h"
 
 #include <cstring>
-#include <memory>
 #include <string_view>
 
 #include "base/sha256.h"
@@ -16,10 +15,6 @@ void put_u64_le(uint8_t* out, uint64_t v) {
   for (int i = 0; i < 8; ++i) out[i] = uint8_t(v >> (8 * i));
 }
 
-void put_u64_be(uint8_t* out, uint64_t v) {
-  for (int i = 0; i < 8; ++i) out[i] = uint8_t(v >> (56 - 8 * i));
-}
-
 // SHA-256 output bytes are the chaining words big-endian.
 void store_state(uint8_t out[32], const State& s) {
   for (int i = 0; i < 8; ++i) {
@@ -32,32 +27,48 @@ void store_state(uint8_t out[32], const State& s) {
 
 // Leaves and nodes have fixed lengths (49 and 65 bytes), so their padded blocks are laid
 // out here directly and fed to the bare compression: one block per leaf, two per node.
-constexpr size_t kLeafLen = 49;
-constexpr size_t kNodeLen = 65;
+constexpr uint64_t kLeafLen = 49;
+constexpr uint64_t kNodeLen = 65;
+
+// The constant parts of the padded blocks: the tag, the 0x80 end mark and the bit length.
+struct LeafTemplate {
+  uint8_t block[64] = {};
+  constexpr LeafTemplate() {
+    block[0] = 0x03;
+    block[kLeafLen] = 0x80;
+    for (int i = 0; i < 8; ++i) block[56 + i] = uint8_t((kLeafLen * 8) >> (56 - 8 * i));
+  }
+};
+struct NodeTailTemplate {
+  uint8_t block[64] = {};
+  constexpr NodeTailTemplate() {
+    block[1] = 0x80;
+    for (int i = 0; i < 8; ++i) block[56 + i] = uint8_t((kNodeLen * 8) >> (56 - 8 * i));
+  }
+};
+constexpr LeafTemplate kLeaf;
+constexpr NodeTailTemplate kNodeTail;
 
 void hash_leaf(uint8_t out[32], uint64_t index, const BarRecord& bar) {
-  uint8_t block[64] = {};
-  block[0] = 0x03;
+  uint8_t block[64];
+  std::memcpy(block, kLeaf.block, 64);
   put_u64_le(block + 1, index);
   const auto b = bar_bytes(bar);
   std::memcpy(block + 9, b.data(), b.size());
-  block[kLeafLen] = 0x80;
-  put_u64_be(block + 56, kLeafLen * 8);
   State s = base::kSha256InitialState;
   sha256_compress(s, block);
   store_state(out, s);
 }
 
-// `out` may alias `left` (levels are built in place).
+// `out` may alias `left` or `right`: both are read before it is written.
 void hash_node(uint8_t out[32], const uint8_t left[32], const uint8_t right[32]) {
   uint8_t block[64];
   block[0] = 0x01;
   std::memcpy(block + 1, left, 32);
   std::memcpy(block + 33, right, 31);
-  uint8_t tail[64] = {};
+  uint8_t tail[64];
+  std::memcpy(tail, kNodeTail.block, 64);
   tail[0] = right[31];
-  tail[1] = 0x80;
-  put_u64_be(tail + 56, kNodeLen * 8);
   State s = base::kSha256InitialState;
   sha256_compress(s, block);
   sha256_compress(s, tail);
@@ -107,27 +118,37 @@ std::array<uint8_t, 40> bar_bytes(const BarRecord& bar) {
   return out;
 }
 
+// Pairing level by level, left to right, with an odd last node rising unchanged, gives the
+// same tree as cutting the series into perfect subtrees by the binary digits of its length
+// (largest first) and joining them from the right: node(P_a, node(P_b, ... P_z)). So the
+// root is built in one pass with a stack of finished perfect subtrees, as in a binary
+// counter: at most 64 entries, no buffer of leaves, the same compressions.
 DataRoot merkle_root(std::span<const BarRecord> bars) {
   if (bars.empty()) {
     static constexpr uint8_t kEmpty[] = {0x02, 'K', 'O', 'V', 'R', 'A', '_',
                                          'E',  'M', 'P', 'T', 'Y'};
     return to_root(base::sha256_digest(kEmpty));
   }
-  // Level 0 is the leaves; each further level is built over the front of the same buffer
-  // (node j reads only positions 2j and 2j+1, which no earlier node of the level overwrote).
-  // Default-initialised: every slot is written before it is read.
-  std::unique_ptr<std::array<uint8_t, 32>[]> level(new std::array<uint8_t, 32>[bars.size()]);
-  for (size_t i = 0; i < bars.size(); ++i) hash_leaf(level[i].data(), i, bars[i]);
-  size_t count = bars.size();
-  while (count > 1) {
-    const size_t pairs = count / 2;
-    for (size_t j = 0; j < pairs; ++j) {
-      hash_node(level[j].data(), level[2 * j].data(), level[2 * j + 1].data());
+  struct Subtree {
+    std::array<uint8_t, 32> hash;
+    uint64_t size;
+  };
+  std::array<Subtree, 65> stack;
+  size_t depth = 0;
+  for (size_t i = 0; i < bars.size(); ++i) {
+    Subtree& top = stack[depth++];
+    hash_leaf(top.hash.data(), i, bars[i]);
+    top.size = 1;
+    while (depth >= 2 && stack[depth - 2].size == stack[depth - 1].size) {
+      Subtree& left = stack[depth - 2];
+      hash_node(left.hash.data(), left.hash.data(), stack[depth - 1].hash.data());
+      left.size *= 2;
+      --depth;
     }
-    if (count % 2) level[pairs] = level[count - 1];  // the odd node rises unchanged
-    count = pairs + count % 2;
   }
-  return level[0];
+  std::array<uint8_t, 32> acc = stack[depth - 1].hash;
+  for (size_t k = depth - 1; k-- > 0;) hash_node(acc.data(), stack[k].hash.data(), acc.data());
+  return acc;
 }
 
 DataRoot portfolio_root(std::span<const std::vector<BarRecord>> assets) {

@@ -153,7 +153,10 @@ void Poseidon2Transcript::mix(const Digest& d) {
     poseidon2_permute(cells_);
     position_ = 0;
   }
-  for (size_t i = 0; i < 8; ++i) cells_[i] += elem(d.words[i]);
+  // Field addition of the Montgomery words. Digests mixed here are reduced; a word of P or
+  // more is taken modulo P rather than let the 32-bit sum wrap.
+  for (size_t i = 0; i < 8; ++i)
+    cells_[i] = elem(uint32_t((uint64_t{cells_[i].raw()} + d.words[i]) % BabyBearElem::P));
   poseidon2_permute(cells_);
 }
 

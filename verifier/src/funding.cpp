@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <charconv>
 
+#include "base/text.h"
 #include "verifier/text.h"
 
 namespace kovra::verifier {
@@ -27,7 +28,7 @@ namespace {
 
 // "+" or "-" then one or more digits, within the signed 64-bit range.
 std::optional<int64_t> read_integer(std::string_view t) {
-  t = trim_white_space(t);
+  t = base::trim_white_space(t);
   bool negative = false;
   if (!t.empty() && (t[0] == '+' || t[0] == '-')) {
     negative = t[0] == '-';

@@ -58,6 +58,29 @@ base::Result<std::string, OsError> read_file(const std::string& path) {
   return out;
 }
 
+base::Result<FileReader, OsError> FileReader::open(const std::string& path) {
+  const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+  if (fd < 0) return base::Err(OsError{errno});
+  struct stat st;
+  size_t size = 0;
+  if (::fstat(fd, &st) == 0 && S_ISREG(st.st_mode) && st.st_size > 0) {
+    size = static_cast<size_t>(st.st_size);
+  }
+  return FileReader(fd, size);
+}
+
+FileReader::~FileReader() {
+  if (fd_ >= 0) ::close(fd_);
+}
+
+base::Result<size_t, OsError> FileReader::read(char* out, size_t n) {
+  for (;;) {
+    const ssize_t got = ::read(fd_, out, n);
+    if (got >= 0) return static_cast<size_t>(got);
+    if (errno != EINTR) return base::Err(OsError{errno});
+  }
+}
+
 bool file_exists(const std::string& path) {
   struct stat st;
   return ::stat(path.c_str(), &st) == 0;

@@ -4,11 +4,13 @@
 #include <clocale>
 #include <cmath>
 #include <cstdlib>
+#include <cstring>
 #include <charconv>
 #include <locale.h>
 
 #include "verifier/platform.h"
 #include "verifier/report.h"
+#include "base/text.h"
 #include "verifier/text.h"
 
 namespace kovra::verifier {
@@ -17,13 +19,56 @@ std::string CsvReadError::message() const {
   return "cannot read csv " + escape_control(path) + ": " + text;
 }
 
+namespace {
+
+// Appends the bars of complete lines to `bars`; the first line of the file (the header) is
+// passed over unread.
+class PriceRows {
+ public:
+  explicit PriceRows(std::vector<core::BarRecord>& bars) : bars_(bars) {}
+  void feed(std::string_view text);
+
+ private:
+  void row(std::string_view raw);
+  std::vector<core::BarRecord>& bars_;
+  bool header_seen_ = false;
+};
+
+}  // namespace
+
+// The file is read in blocks and parsed as it arrives: only whole lines are parsed (a line
+// left open at the end of a block waits for the next), so the text is never held whole.
+// Lines end at "\n", which never occurs inside a multi-byte UTF-8 sequence, so checking
+// each run of whole lines checks the file.
 base::Result<std::vector<core::BarRecord>, CsvReadError> load_price_csv(const std::string& path) {
-  auto bytes = platform::read_file(path);
-  if (!bytes) return base::Err(CsvReadError{path, bytes.error().text()});
-  if (!is_valid_utf8(*bytes)) {
-    return base::Err(CsvReadError{path, "stream did not contain valid UTF-8"});
+  auto file = platform::FileReader::open(path);
+  if (!file) return base::Err(CsvReadError{path, file.error().text()});
+  constexpr size_t kBlock = size_t{1} << 20;
+  std::vector<core::BarRecord> bars;
+  // A typical row takes 20 to 60 bytes; reserving by the file's size avoids regrowth and
+  // costs only address space until the records arrive.
+  bars.reserve(file->size_hint() / 24);
+  PriceRows rows(bars);
+  std::string buf(kBlock, '\0');
+  size_t held = 0;  // bytes of an unfinished line at the front of buf
+  for (;;) {
+    if (buf.size() - held < kBlock / 2) buf.resize(buf.size() * 2);  // a very long line
+    auto got = file->read(buf.data() + held, buf.size() - held);
+    if (!got) return base::Err(CsvReadError{path, got.error().text()});
+    const size_t end = held + *got;
+    const bool last = *got == 0;
+    const std::string_view data(buf.data(), end);
+    const size_t cut = last ? end : data.rfind('\n') + 1;  // npos + 1 == 0: nothing whole yet
+    const std::string_view whole = data.substr(0, cut);
+    if (!is_valid_utf8(whole)) {
+      return base::Err(CsvReadError{path, "stream did not contain valid UTF-8"});
+    }
+    rows.feed(whole);
+    if (last) break;
+    held = end - cut;
+    std::memmove(buf.data(), buf.data() + cut, held);
   }
-  return parse_price_csv(*bytes);
+  return bars;
 }
 
 base::Result<std::vector<std::vector<core::BarRecord>>, CsvReadError> load_price_csvs(
@@ -84,7 +129,7 @@ int64_t wmul(int64_t a, int64_t b) { return wrap(uint64_t(a) * uint64_t(b)); }
 }  // namespace
 
 int64_t parse_i64_or_zero(std::string_view piece) {
-  piece = trim_white_space(piece);
+  piece = base::trim_white_space(piece);
   bool negative = false;
   if (!piece.empty() && (piece[0] == '+' || piece[0] == '-')) {
     negative = piece[0] == '-';
@@ -136,6 +181,37 @@ double strtod_c_locale(std::string_view text) {
   return strtod_l(s.c_str(), nullptr, c_locale);
 }
 
+// The common plain form "[-]digits[.digits]" with at most 15 digits in all: the digits make
+// an integer m < 2^53 and the value is m / 10^k (k <= 15), one correctly rounded division of
+// two exact doubles, hence the same nearest double as the general reader gives. nullopt for
+// any other form, which then takes the general reader.
+std::optional<double> plain_decimal(std::string_view t) {
+  static constexpr double kPow10[] = {1e0, 1e1, 1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
+                                      1e8, 1e9, 1e10, 1e11, 1e12, 1e13, 1e14, 1e15};
+  size_t i = 0;
+  const bool negative = t[0] == '-';
+  if (negative) ++i;
+  uint64_t m = 0;
+  int digits = 0;
+  int fraction = -1;  // digits after the point, once a point was seen
+  for (; i < t.size(); ++i) {
+    const char c = t[i];
+    if (c >= '0' && c <= '9') {
+      if (++digits > 15) return std::nullopt;
+      m = m * 10 + static_cast<uint64_t>(c - '0');
+      if (fraction >= 0) ++fraction;
+    } else if (c == '.' && fraction < 0) {
+      fraction = 0;
+    } else {
+      return std::nullopt;
+    }
+  }
+  if (digits == 0) return std::nullopt;
+  double v = static_cast<double>(m);
+  if (fraction > 0) v /= kPow10[fraction];
+  return negative ? -v : v;
+}
+
 // The nearest double to a decimal text: an optional sign, digits with an optional point
 // (digits on at least one side) and an optional exponent; or inf, infinity, nan in any case.
 std::optional<double> parse_decimal(std::string_view text) {
@@ -145,6 +221,7 @@ std::optional<double> parse_decimal(std::string_view text) {
     if (!body.empty() && (body[0] == '+' || body[0] == '-')) return std::nullopt;
   }
   if (body.empty()) return std::nullopt;
+  if (const auto v = plain_decimal(body)) return v;
   // from_chars would also take "nan(...)"; hexadecimal needs chars_format::hex, so the
   // general format rejects it as trailing text.
   if (body.find('(') != std::string_view::npos) return std::nullopt;
@@ -174,42 +251,61 @@ std::optional<int64_t> parse_price(std::string_view field) {
 std::vector<core::BarRecord> parse_price_csv(std::string_view text) {
   std::vector<core::BarRecord> bars;
   bars.reserve(static_cast<size_t>(std::count(text.begin(), text.end(), '\n')));
-  LineCursor lines(text);
-  if (!lines.next()) return bars;  // the header, unread
-  while (const auto raw = lines.next()) {
-    const std::string_view line = trim_white_space(*raw);
-    if (line.empty()) continue;
-    std::string_view fields[5];
-    size_t count = 0;
-    size_t start = 0;
-    for (;;) {
-      const size_t comma = line.find(',', start);
-      if (count < 5) {
-        fields[count] = trim_white_space(
-            line.substr(start, comma == std::string_view::npos ? line.npos : comma - start));
-      }
-      ++count;
-      if (comma == std::string_view::npos) break;
-      start = comma + 1;
-    }
-    if (count < 2) continue;
-    core::BarRecord bar;
-    bar.timestamp = parse_timestamp(fields[0]);
-    if (count < 5) {
-      const auto p = parse_price(fields[1]);
-      if (!p) continue;
-      bar.open = bar.high = bar.low = bar.close = *p;
-    } else {
-      const auto o = parse_price(fields[1]);
-      const auto h = parse_price(fields[2]);
-      const auto l = parse_price(fields[3]);
-      const auto c = parse_price(fields[4]);
-      if (!o || !h || !l || !c) continue;
-      bar = {bar.timestamp, *o, *h, *l, *c};
-    }
-    bars.push_back(bar);
-  }
+  PriceRows(bars).feed(text);
   return bars;
+}
+
+void PriceRows::feed(std::string_view text) {
+  LineCursor lines(text);
+  while (const auto raw = lines.next()) {
+    if (!header_seen_) {
+      header_seen_ = true;
+      continue;
+    }
+    row(*raw);
+  }
+}
+
+// Most fields begin and end with an ASCII character that is not white space, and need no
+// trimming at all.
+std::string_view trim(std::string_view t) {
+  if (t.empty()) return t;
+  const auto first = static_cast<uint8_t>(t.front());
+  const auto last = static_cast<uint8_t>(t.back());
+  if (first > 0x20 && first < 0x80 && last > 0x20 && last < 0x80) return t;
+  return base::trim_white_space(t);
+}
+
+void PriceRows::row(std::string_view raw) {
+  const std::string_view line = trim(raw);
+  if (line.empty()) return;
+  std::string_view fields[5];
+  size_t count = 0;
+  size_t start = 0;
+  for (;;) {
+    size_t comma = start;  // fields are short: a plain scan beats a library search
+    while (comma < line.size() && line[comma] != ',') ++comma;
+    if (count < 5) fields[count] = trim(line.substr(start, comma - start));
+    ++count;
+    if (comma == line.size()) break;
+    start = comma + 1;
+  }
+  if (count < 2) return;
+  core::BarRecord bar;
+  bar.timestamp = parse_timestamp(fields[0]);
+  if (count < 5) {
+    const auto p = parse_price(fields[1]);
+    if (!p) return;
+    bar.open = bar.high = bar.low = bar.close = *p;
+  } else {
+    const auto o = parse_price(fields[1]);
+    const auto h = parse_price(fields[2]);
+    const auto l = parse_price(fields[3]);
+    const auto c = parse_price(fields[4]);
+    if (!o || !h || !l || !c) return;
+    bar = {bar.timestamp, *o, *h, *l, *c};
+  }
+  bars_.push_back(bar);
 }
 
 }  // namespace kovra::verifier

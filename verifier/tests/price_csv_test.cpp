@@ -181,3 +181,41 @@ TEST(PriceCsv, LoadsEveryListInOrderAndStopsAtTheFirstUnreadable) {
 
 }  // namespace
 }  // namespace kovra::verifier
+
+namespace kovra::verifier {
+namespace {
+
+// The loader reads in 1 MiB blocks; files across several blocks give what the whole text
+// gives: lines and UTF-8 sequences that straddle a block edge, a line longer than a block,
+// and bytes that are not UTF-8 far past the first block.
+TEST(PriceCsv, BlockEdgesDoNotChangeTheResult) {
+  testing::TempDir dir;
+  std::string text = "t,c\n";
+  for (int i = 0; text.size() < (size_t{3} << 20); ++i) {
+    text += std::to_string(1700000000 + i) + ", " + std::to_string(i % 1000) + ".25\u00a0\r\n";
+    if (i % 4099 == 0) text += "# note é 価格 " + std::string(size_t(i % 97), 'x') + "\n";
+  }
+  text += std::string(size_t{3} << 20, ' ') + "5,5\n";  // one line of 3 MiB
+  text += "6,6";                                       // no final newline
+  const auto path = dir.write("big.csv", text);
+  auto loaded = load_price_csv(path);
+  ASSERT_TRUE(loaded.ok());
+  const auto expected = parse_price_csv(text);
+  EXPECT_GT(expected.size(), 60000u);
+  EXPECT_EQ(*loaded, expected);
+
+  // A three-byte character across the first block edge.
+  std::string edge = "t,c\n";
+  edge += std::string((size_t{1} << 20) - edge.size() - 1, ' ') + "\u4ef7" + ",1\n9,9\n";
+  auto e = load_price_csv(dir.write("edge.csv", edge));
+  ASSERT_TRUE(e.ok());
+  EXPECT_EQ(*e, parse_price_csv(edge));
+
+  text[(size_t{5} << 19) + 7] = '\xff';  // inside the third block
+  auto bad = load_price_csv(dir.write("bad.csv", text));
+  ASSERT_FALSE(bad.ok());
+  EXPECT_EQ(bad.error().text, "stream did not contain valid UTF-8");
+}
+
+}  // namespace
+}  // namespace kovra::verifier

@@ -44,7 +44,7 @@ base::Result<std::pair<bn254::Fr, bn254::Fr>, Groth16Error> digest_to_scalar_pai
     const base::Digest& d);
 
 // A big-endian integer of 32 bytes as a scalar: fewer than 32 bytes is an IoError ("failed to
-// fill whole buffer"), a value not below r InvalidData.
+// fill whole buffer"), a value not below r (longer strings included) InvalidData.
 base::Result<bn254::Fr, Groth16Error> scalar_from_be_bytes(std::span<const uint8_t> be);
 
 // The five public inputs of a check, in order; fails only for a control id not below r.

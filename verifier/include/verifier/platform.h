@@ -33,6 +33,27 @@ struct OsError {
 // Reads the whole file at `path`. Opening or reading a directory fails (EISDIR).
 base::Result<std::string, OsError> read_file(const std::string& path);
 
+// A file open for reading front to back, for loaders that parse as they read.
+class FileReader {
+ public:
+  static base::Result<FileReader, OsError> open(const std::string& path);
+  FileReader(FileReader&& other) noexcept : fd_(other.fd_), size_(other.size_) { other.fd_ = -1; }
+  FileReader& operator=(FileReader&&) = delete;
+  FileReader(const FileReader&) = delete;
+  ~FileReader();
+
+  // Up to `n` bytes into `out`; 0 at the end of the file.
+  base::Result<size_t, OsError> read(char* out, size_t n);
+
+  // The size of a regular file when it was opened (0 for anything else).
+  size_t size_hint() const { return size_; }
+
+ private:
+  FileReader(int fd, size_t size) : fd_(fd), size_(size) {}
+  int fd_ = -1;
+  size_t size_ = 0;
+};
+
 // True when `path` names something that exists (any kind of file).
 bool file_exists(const std::string& path);
 

@@ -1,10 +1,13 @@
-// Text helpers shared by the loaders and the report: UTF-8 validity, the Unicode White_Space
-// trim, and cutting a text into lines.
+// Text helpers of the loaders and the report: UTF-8 validity and decoding, and cutting a text
+// into lines. (The Unicode White_Space trim is base/text.h.)
 #pragma once
 
 #include <cstdint>
 #include <optional>
+#include <span>
 #include <string_view>
+
+#include "base/bincode.h"
 
 namespace kovra::verifier {
 
@@ -21,13 +24,6 @@ struct Utf8Char {
 // Decodes the well-formed UTF-8 sequence that starts at `text[pos]`; nullopt when the bytes
 // there do not start one.
 std::optional<Utf8Char> decode_utf8_at(std::string_view text, size_t pos);
-
-// True for the Unicode White_Space characters: U+0009..U+000D, U+0020, U+0085, U+00A0,
-// U+1680, U+2000..U+200A, U+2028, U+2029, U+202F, U+205F, U+3000.
-bool is_unicode_white_space(uint32_t c);
-
-// `text` (well-formed UTF-8) without leading and trailing White_Space characters.
-std::string_view trim_white_space(std::string_view text);
 
 // Walks a text line by line: lines end at "\n"; a final line without "\n" is still a line,
 // and nothing after a final "\n" is. One "\r" before the "\n" is removed from each line.
