@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <span>
 
+#include "base/text.h"
 #include "kovra-core/aux_parts.h"
 #include "kovra-core/chain.h"
 #include "kovra-core/track_head.h"
@@ -26,7 +27,7 @@ std::string json_field_value(std::string_view text, std::string_view key) {
     piece.remove_prefix(1);
     return std::string(piece.substr(0, piece.find('"')));
   }
-  return std::string(trim_white_space(piece.substr(0, piece.find_first_of(",} \n"))));
+  return std::string(base::trim_white_space(piece.substr(0, piece.find_first_of(",} \n"))));
 }
 
 namespace {
@@ -41,9 +42,7 @@ int hex_digit(char c) {
 }  // namespace
 
 std::optional<std::array<uint8_t, 32>> parse_hex32(std::string_view text) {
-  // Trimming needs well-formed UTF-8; any other text cannot be 64 ASCII digits anyway.
-  if (!is_valid_utf8(text)) return std::nullopt;
-  const std::string_view digits = trim_white_space(text);
+  const std::string_view digits = base::trim_white_space(text);
   if (digits.size() != 64) return std::nullopt;
   std::array<uint8_t, 32> out{};
   for (size_t i = 0; i < 32; ++i) {
