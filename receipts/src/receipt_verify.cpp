@@ -4,6 +4,7 @@
 
 #include "base/sha256.h"
 #include "receipts/claim.h"
+#include "receipts/stark_receipts.h"
 #include "receipts/verify_context.h"
 
 namespace kovra::receipts {
@@ -34,11 +35,10 @@ Digest ReceiptProof::params_digest() const {
 }
 
 base::Result<Prunable<ReceiptClaim>, VerificationError> ReceiptProof::claim() const {
-  if (std::holds_alternative<ChainedReceipt>(kind)) {
-    // The claim of a chained receipt is built from its segments by the chained-receipt
-    // checks, which are not part of this library yet; it is never reached before them,
-    // since a chained proof is not accepted until then.
-    return base::Err(VerificationError::malformed());
+  if (const auto* chained = std::get_if<ChainedReceipt>(&kind)) {
+    auto claim = chained_receipt_claim(*chained);
+    if (!claim.ok()) return base::Err(claim.error());
+    return Prunable<ReceiptClaim>(claim.value());
   }
   return std::visit(
       [](const auto& p) -> Prunable<ReceiptClaim> {
@@ -61,10 +61,11 @@ VerificationError Receipt::verify_with(const VerifyContext& ctx, const Digest& i
     KOVRA_VERIFY_TRY(g->verify(ctx));
   } else if (std::holds_alternative<FakeReceipt>(proof.kind)) {
     if (!ctx.dev_mode) return VerificationError::proof_rejected();
+  } else if (const auto* s = std::get_if<SuccinctReceipt>(&proof.kind)) {
+    const Digest sealed = s->claim.is_pruned() ? s->claim.digest() : s->claim.value().digest();
+    KOVRA_VERIFY_TRY(verify_succinct_receipt(*s, ctx, sealed));
   } else {
-    // Chained and succinct receipts are proven by STARK seals; their checks are not part of
-    // this library yet, so such a receipt is never accepted.
-    return VerificationError::proof_rejected();
+    KOVRA_VERIFY_TRY(verify_chained_receipt(std::get<ChainedReceipt>(proof.kind), ctx));
   }
 
   const Digest expected = expected_claim(image_id, journal).digest();

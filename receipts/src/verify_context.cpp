@@ -48,6 +48,8 @@ VerifyContext VerifyContext::for_assumption(const VerifyContext& current, const 
       std::nullopt, root, ProtocolTag::from_text(kProofSystemTag),
       ProtocolTag::from_text(kRecursionCircuitTag)};
   ctx.dev_mode = current.dev_mode;
+  ctx.recursion_circuit = current.recursion_circuit;
+  ctx.rv32im_circuit = current.rv32im_circuit;
   return ctx;
 }
 

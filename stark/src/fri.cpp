@@ -10,12 +10,25 @@ namespace kovra::stark {
 
 BabyBearExtElem poly_eval_ext(std::span<const BabyBearExtElem> coefficients,
                               const BabyBearExtElem& point) {
-  BabyBearExtElem acc, power = BabyBearExtElem::one();
-  for (const auto& c : coefficients) {
-    acc += c * power;
-    power *= point;
-  }
+  BabyBearExtElem acc;
+  for (size_t i = coefficients.size(); i-- > 0;) acc = acc * point + coefficients[i];
   return acc;
+}
+
+BabyBearExtElem poly_eval_ext(std::span<const BabyBearExtElem> coefficients, BabyBearElem point) {
+  BabyBearExtElem acc;
+  for (size_t i = coefficients.size(); i-- > 0;) acc = acc * point + coefficients[i];
+  return acc;
+}
+
+DeepInputs::DeepInputs(const TapLayout& l, std::span<const BabyBearExtElem> u,
+                       std::span<const BabyBearExtElem> tap_pows,
+                       std::span<const BabyBearExtElem> check_pows, const BabyBearExtElem& z,
+                       BabyBearElem back_one)
+    : layout(&l), combo_u(u), tap_mix_pows(tap_pows), check_mix_pows(check_pows) {
+  points.reserve(l.total_combo_backs + 1);
+  for (uint16_t b : l.combo_backs) points.push_back(z * back_one.pow(b));
+  points.push_back(z.pow(4));
 }
 
 VerificationError FriRound::fold_query(SealReader& reader, const HashFunction& hash,
@@ -52,21 +65,35 @@ VResult<BabyBearExtElem> deep_combine_query(const DeepInputs& in,
   KOVRA_INVARIANT(reg == in.tap_mix_pows.size(), "tap_mix_pows has one entry per register");
   for (size_t i = 0; i < kCheckColumns; ++i)
     tot[l.combo_count] += in.check_mix_pows[i] * BabyBearElem::from_raw(check_row[i]);
-  const BabyBearExtElem xe(x);
-  BabyBearExtElem ret;
-  for (size_t c = 0; c < l.combo_count; ++c) {
-    const auto u = in.combo_u.subspan(l.combo_starts[c], l.combo_starts[c + 1] - l.combo_starts[c]);
-    const BabyBearExtElem num = tot[c] - poly_eval_ext(u, xe);
-    BabyBearExtElem div = BabyBearExtElem::one();
+  // Divisors: per combo the product of (x - point) over its backs, then x - z^4; inverted
+  // together (one inverse for all). A zero divisor makes the product zero.
+  std::vector<BabyBearExtElem> div(l.combo_count + 1, BabyBearExtElem::one());
+  for (size_t c = 0; c < l.combo_count; ++c)
     for (size_t k = l.combo_starts[c]; k < l.combo_starts[c + 1]; ++k)
-      div *= xe - in.z * in.back_one.pow(l.combo_backs[k]);
-    if (div == BabyBearExtElem::zero()) return base::Err(VerificationError::proof_rejected());
-    ret += num * div.inv();
+      div[c] *= BabyBearExtElem(x) - in.points[k];
+  div[l.combo_count] = BabyBearExtElem(x) - in.points[l.total_combo_backs];
+  std::vector<BabyBearExtElem> prefix(div.size());
+  BabyBearExtElem acc = BabyBearExtElem::one();
+  for (size_t i = 0; i < div.size(); ++i) {
+    prefix[i] = acc;
+    acc *= div[i];
   }
-  const BabyBearExtElem num = tot[l.combo_count] - in.combo_u[l.total_combo_backs];
-  const BabyBearExtElem div = xe - in.z.pow(4);
-  if (div == BabyBearExtElem::zero()) return base::Err(VerificationError::proof_rejected());
-  ret += num * div.inv();
+  if (acc == BabyBearExtElem::zero()) return base::Err(VerificationError::proof_rejected());
+  BabyBearExtElem inv = acc.inv();
+  BabyBearExtElem ret;
+  for (size_t i = div.size(); i-- > 0;) {
+    const BabyBearExtElem div_inv = inv * prefix[i];
+    inv *= div[i];
+    BabyBearExtElem num;
+    if (i == l.combo_count) {
+      num = tot[i] - in.combo_u[l.total_combo_backs];
+    } else {
+      num = tot[i] - poly_eval_ext(in.combo_u.subspan(l.combo_starts[i],
+                                                      l.combo_starts[i + 1] - l.combo_starts[i]),
+                                   x);
+    }
+    ret += num * div_inv;
+  }
   return ret;
 }
 

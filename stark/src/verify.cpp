@@ -187,7 +187,7 @@ VerificationError StarkVerifier::finish(std::span<const uint32_t> public_words,
   const BabyBearElem gen = ROOTS[po2_ + 2];
   const BabyBearElem gen_final = ROOTS[std::countr_zero(domain)];
 
-  DeepInputs deep{&layout, combo_u, tap_mix_pows, check_mix_pows, z, back_one};
+  const DeepInputs deep(layout, combo_u, tap_mix_pows, check_mix_pows, z, back_one);
   for (size_t q = 0; q < kQueryCount; ++q) {
     uint64_t pos;
     {
@@ -206,7 +206,7 @@ VerificationError StarkVerifier::finish(std::span<const uint32_t> public_words,
     for (const FriRound& round : rounds) {
       KOVRA_VERIFY_TRY(round.fold_query(*r, hash, pos, *goal));
     }
-    const BabyBearExtElem value = poly_eval_ext(final_poly, BabyBearExtElem(gen_final.pow(pos)));
+    const BabyBearExtElem value = poly_eval_ext(final_poly, gen_final.pow(pos));
     if (value != *goal) return VerificationError::proof_rejected();
   }
   return VerificationError::ok();

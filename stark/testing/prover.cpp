@@ -437,7 +437,8 @@ Proof prove(const SyntheticCircuit& circuit, const HashSuite& suite, uint32_t po
       rounds[k].write_opening(w, "query.fri." + std::to_string(k), qi, pos);
     }
   }
-  return Proof{std::move(w.words), std::move(w.regions)};
+  return Proof{std::move(w.words), std::move(w.regions),
+               {trees[0].nodes[1], trees[1].nodes[1], trees[2].nodes[1]}};
 }
 
 }  // namespace kovra::stark::testing

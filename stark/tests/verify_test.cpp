@@ -21,7 +21,7 @@ using testing::SyntheticCircuit;
 using Kind = VerificationError::Kind;
 
 std::vector<HashSuite> all_suites() {
-  return {HashSuite::poseidon2()};
+  return {HashSuite::poseidon2(), HashSuite::sha256(), HashSuite::blake2b()};
 }
 
 const SyntheticCircuit& recursion_circuit_small() {
@@ -282,17 +282,17 @@ TEST(DeepCombine, ZeroDivisorIsRejected) {
   const std::vector<uint32_t> row(200, 1);
   const std::span<const uint32_t> rows[3] = {row, row, row};
   for (const BabyBearExtElem& z : {BabyBearExtElem(x), BabyBearExtElem(x * ROOTS[7])}) {
-    DeepInputs in{&l, combo_u, tap_pows, check_pows, z, INV_ROOTS[7]};
+    DeepInputs in(l, combo_u, tap_pows, check_pows, z, INV_ROOTS[7]);
     auto r = deep_combine_query(in, rows, row, x);
     ASSERT_FALSE(r.ok());
     EXPECT_EQ(r.error().kind(), Kind::ProofRejected);
   }
   // The check term's divisor x - z^4.
-  DeepInputs in{&l, combo_u, tap_pows, check_pows, BabyBearExtElem(ROOTS[11].pow(5)), INV_ROOTS[7]};
+  DeepInputs in(l, combo_u, tap_pows, check_pows, BabyBearExtElem(ROOTS[11].pow(5)), INV_ROOTS[7]);
   auto r = deep_combine_query(in, rows, row, ROOTS[9].pow(5));
   ASSERT_FALSE(r.ok());
   EXPECT_EQ(r.error().kind(), Kind::ProofRejected);
-  DeepInputs fine{&l, combo_u, tap_pows, check_pows, BabyBearExtElem(ROOTS[11]), INV_ROOTS[7]};
+  DeepInputs fine(l, combo_u, tap_pows, check_pows, BabyBearExtElem(ROOTS[11]), INV_ROOTS[7]);
   EXPECT_TRUE(deep_combine_query(fine, rows, row, ROOTS[9].pow(5)).ok());
 }
 

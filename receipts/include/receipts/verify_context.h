@@ -17,6 +17,7 @@
 #include "base/digest.h"
 #include "groth16/verifying_key.h"
 #include "receipts/verifier_params.h"
+#include "stark/circuit.h"
 #include "stark/hash_suite.h"
 
 namespace kovra::receipts {
@@ -38,6 +39,10 @@ struct VerifyContext {
   std::map<std::string, stark::HashSuite, std::less<>> hash_suites;
   std::optional<SuccinctReceiptVerifierParameters> succinct_params;
   bool dev_mode = false;
+  // The circuits whose STARK seals succinct receipts and rv32im segments are checked against:
+  // the built-in descriptions (tests put synthetic circuits here). Derived contexts keep them.
+  const stark::CircuitDescription* recursion_circuit = &stark::recursion_circuit();
+  const stark::CircuitDescription* rv32im_circuit = &stark::rv32im_circuit();
 
   // The program's context: suites "blake2b", "poseidon2", "sha-256"; segment parameters
   // (DURO0_STARK:v1__, RV32IM:v2rev2___); the embedded key with PROGRAM_SET_ROOT and BN254_ID;

@@ -17,6 +17,7 @@
 #include <cstdint>
 #include <span>
 #include <vector>
+#include <vector>
 
 #include "stark/baby_bear.h"
 #include "stark/hash_suite.h"
@@ -30,9 +31,11 @@ inline constexpr uint64_t kFriFold = 16;
 inline constexpr uint64_t kFriStopDegree = 256;
 inline constexpr uint64_t kCheckColumns = 16;
 
-// Sum of c_i * point^i (c_0 first); the empty list gives ZERO.
+// Sum of c_i * point^i (c_0 first); the empty list gives ZERO. Evaluated by Horner's rule,
+// which gives the same field value as a running power; a base-field point is not lifted.
 BabyBearExtElem poly_eval_ext(std::span<const BabyBearExtElem> coefficients,
                               const BabyBearExtElem& point);
+BabyBearExtElem poly_eval_ext(std::span<const BabyBearExtElem> coefficients, BabyBearElem point);
 
 struct FriRound {
   CommittedTree tree;     // rows = domain, 64 columns
@@ -51,8 +54,12 @@ struct DeepInputs {
   std::span<const BabyBearExtElem> combo_u;         // total_combo_backs + 1 entries
   std::span<const BabyBearExtElem> tap_mix_pows;    // one per register
   std::span<const BabyBearExtElem> check_mix_pows;  // 16
-  BabyBearExtElem z;
-  BabyBearElem back_one;
+  // The opening points: z * back_one^b for each entry b of combo_backs, then z^4.
+  std::vector<BabyBearExtElem> points;
+
+  DeepInputs(const TapLayout& l, std::span<const BabyBearExtElem> u,
+             std::span<const BabyBearExtElem> tap_pows, std::span<const BabyBearExtElem> check_pows,
+             const BabyBearExtElem& z, BabyBearElem back_one);
 };
 
 // The DEEP value at x from the three group rows (accum, code, data) and the check row, or

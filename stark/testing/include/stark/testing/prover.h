@@ -11,6 +11,7 @@
 // transcript, so that the verifier has to catch it by its checks, not by a transcript mismatch.
 #pragma once
 
+#include <array>
 #include <cstdint>
 #include <span>
 #include <string>
@@ -44,6 +45,7 @@ struct SealRegion {
 struct Proof {
   std::vector<uint32_t> seal;
   std::vector<SealRegion> regions;
+  std::array<Digest, 3> group_roots;  // accum, code, data
 };
 
 struct ProveOptions {
