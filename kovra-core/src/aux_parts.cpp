@@ -62,4 +62,9 @@ std::array<uint8_t, 32> AuxParts::binding(const AuxParts& parts) {
   return h.finish().bytes();
 }
 
+int check_aux_binding(const CredentialBundle& bundle, const AuxParts& parts) {
+  if (!bundle.digest_intact()) return 0;
+  return AuxParts::binding(parts) == bundle.core.journal.aux_binding ? 2 : 1;
+}
+
 }  // namespace kovra::core

@@ -185,3 +185,32 @@ TEST(TrackHeadJson, RefusesMalformedHeads) {
 
 }  // namespace
 }  // namespace kovra::core
+
+#include "kovra-core/testing/bundle_writer.h"
+
+namespace kovra::core {
+namespace {
+
+TEST(CheckAuxBinding, NeedsAnIntactDigestAndTheSameAggregate) {
+  AuxParts parts;
+  parts.black_box_track = counting();
+  CredentialBundle bundle = testing::sample_credential_bundle(true);
+  bundle.core.journal.aux_binding = AuxParts::binding(parts);
+  bundle.digest = bundle.core.digest();
+  EXPECT_EQ(check_aux_binding(bundle, parts), 2);
+  EXPECT_EQ(check_aux_binding(bundle, AuxParts{}), 1);
+  AuxParts other = parts;
+  other.zkml_weights = Bytes32{};
+  EXPECT_EQ(check_aux_binding(bundle, other), 1);
+  bundle.digest[0] ^= 1;
+  EXPECT_EQ(check_aux_binding(bundle, parts), 0);  // matching parts do not help
+
+  // No parts at all bind a credential whose aux_binding is all zero.
+  CredentialBundle plain = testing::sample_credential_bundle(false);
+  plain.core.journal.aux_binding = {};
+  plain.digest = plain.core.digest();
+  EXPECT_EQ(check_aux_binding(plain, *AuxParts::from_json("{}")), 2);
+}
+
+}  // namespace
+}  // namespace kovra::core

@@ -2,6 +2,8 @@
 
 #include "base/hex.h"
 #include "base/text.h"
+#include "verifier/platform.h"
+#include "verifier/text.h"
 
 namespace kovra::verifier {
 
@@ -40,6 +42,16 @@ std::optional<std::string> find_canonical_label(std::string_view text, std::stri
     return label;
   }
   return std::nullopt;
+}
+
+std::optional<std::string> lookup_canonical_root(const std::string& roots_path,
+                                                 std::span<const uint8_t, 32> root) {
+  const std::string hex = base::hex_lower(root);
+  if (auto label = find_canonical_label(CANONICAL_ROOTS_TEXT, hex)) return label;
+  // The file extends the built-in list; any failure to read it as UTF-8 text leaves it empty.
+  auto file = platform::read_file(roots_path);
+  if (!file || !is_valid_utf8(*file)) return std::nullopt;
+  return find_canonical_label(*file, hex);
 }
 
 }  // namespace kovra::verifier

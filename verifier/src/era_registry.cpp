@@ -1,7 +1,10 @@
 #include "verifier/era_registry.h"
 
+#include <algorithm>
+
 #include "base/hex.h"
 #include "base/text.h"
+#include "verifier/image_ids.h"
 
 namespace kovra::verifier {
 
@@ -158,6 +161,31 @@ std::optional<EraEntry> lookup_era_in(std::string_view json, std::span<const uin
 
 std::optional<EraEntry> lookup_era(std::span<const uint8_t, 32> image_id) {
   return lookup_era_in(ERA_REGISTRY_JSON, image_id);
+}
+
+void print_engine_era(Report& report, std::span<const uint8_t, 32> image_id) {
+  const std::string prefix = base::hex_lower(image_id).substr(0, 12);
+  if (const auto era = lookup_era(image_id)) {
+    report.line("  \U0001F3F7  Engine era: " + report.paint("1", era->era) + " \u00B7 " +
+                era->tagline + " \u00B7 era dated " + era->date + " \u00B7 status " + era->status +
+                " \u00B7 image " + prefix + "\u2026");
+    return;
+  }
+  const char* sibling = nullptr;
+  if (std::equal(image_id.begin(), image_id.end(), CARRY_IMAGE_ID.begin())) sibling = "carry";
+  else if (std::equal(image_id.begin(), image_id.end(), VRP_IMAGE_ID.begin())) sibling = "vrp";
+  if (sibling != nullptr) {
+    if (const auto live = lookup_era(TRUSTED_IMAGE_ID)) {
+      report.line("  \U0001F3F7  Engine era: " + report.paint("1", live->era) + " \u00B7 " +
+                  live->tagline + " \u00B7 " + sibling + " sibling guest of this era \u00B7 status " +
+                  live->status + " \u00B7 image " + prefix + "\u2026");
+      return;
+    }
+  }
+  report.line(report.paint("1;31", "  \u26A0 UNRECOGNIZED ENGINE \u2014 image id " + prefix +
+                                        "\u2026 is NOT in the KOVRA era registry"));
+  report.line(report.paint(
+      "2", "      (a foreign or cloned guest, or a pre-registry era \u2014 treat with suspicion)"));
 }
 
 }  // namespace kovra::verifier

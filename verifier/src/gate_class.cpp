@@ -12,4 +12,15 @@ std::optional<PublishedGateClass> published_gate_class(const core::RiskGate& gat
   return *candidate;
 }
 
+void check_gate_class(Report& report, bool& all_passed, const core::RiskGate& gate) {
+  const auto cls = published_gate_class(gate);
+  if (cls) {
+    report.check_line(all_passed, true,
+                      "gate policy is a published KOVRA class \u00B7 " + std::string(cls->name));
+  } else {
+    report.check_line(all_passed, false,
+                      "gate policy matches NO published class (non-canonical / weakened gate)");
+  }
+}
+
 }  // namespace kovra::verifier

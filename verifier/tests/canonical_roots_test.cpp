@@ -58,3 +58,63 @@ TEST(CanonicalRoots, LineRules) {
 
 }  // namespace
 }  // namespace kovra::verifier
+
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+
+#include "base/hex.h"
+
+namespace kovra::verifier {
+namespace {
+
+// A scratch directory removed at the end of the test.
+class RootsFileTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    char tmpl[] = "/tmp/kovra_roots_XXXXXX";
+    ASSERT_NE(mkdtemp(tmpl), nullptr);
+    dir_ = tmpl;
+  }
+  void TearDown() override { std::filesystem::remove_all(dir_); }
+  std::string write(const std::string& name, const std::string& text) {
+    const std::string path = dir_ + "/" + name;
+    std::ofstream(path, std::ios::binary) << text;
+    return path;
+  }
+  static std::array<uint8_t, 32> root_of(const std::string& hex) {
+    return base::parse_hex_digest(hex)->bytes();
+  }
+  std::string dir_;
+};
+
+TEST_F(RootsFileTest, TheFileExtendsButNeverOverridesTheBuiltInList) {
+  const std::string path = write("roots.txt", "# my roots\n" + kDemo + " relabelled demo\n" +
+                                                  kRoot + "\tmy   own data\n");
+  EXPECT_EQ(lookup_canonical_root(path, root_of(kDemo)), "prices.csv (flagship demo, daily OHLC)");
+  EXPECT_EQ(lookup_canonical_root(path, root_of(kRoot)), "my own data");
+  EXPECT_EQ(lookup_canonical_root(path, root_of(kZkml)), "BTCUSDT-4h-OHLC-2020_2026-zkml");
+  EXPECT_FALSE(lookup_canonical_root(path, root_of(std::string(64, '9'))).has_value());
+}
+
+TEST_F(RootsFileTest, AnUnreadableFileCountsAsEmpty) {
+  const std::string missing = dir_ + "/missing.txt";
+  const std::string not_utf8 = write("latin1.txt", kRoot + " caf\xe9\n");
+  for (const std::string& path : {missing, dir_, not_utf8, std::string()}) {
+    EXPECT_FALSE(lookup_canonical_root(path, root_of(kRoot)).has_value()) << path;
+    EXPECT_EQ(lookup_canonical_root(path, root_of(kDemo)), "prices.csv (flagship demo, daily OHLC)");
+  }
+}
+
+TEST_F(RootsFileTest, TheFileIsReadAgainAtEveryLookup) {
+  const std::string path = write("roots.txt", "");
+  EXPECT_FALSE(lookup_canonical_root(path, root_of(kRoot)).has_value());
+  write("roots.txt", kRoot + "\n");
+  EXPECT_EQ(lookup_canonical_root(path, root_of(kRoot)), "(unlabeled)");
+}
+
+}  // namespace
+}  // namespace kovra::verifier

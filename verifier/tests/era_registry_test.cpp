@@ -102,3 +102,61 @@ TEST(EraRegistry, RefusesMalformedRegistries) {
 
 }  // namespace
 }  // namespace kovra::verifier
+
+namespace kovra::verifier {
+namespace {
+
+std::string era_lines(std::string_view hex, bool colour) {
+  StringOutput out;
+  StringOutput err;
+  Report report(out, err, [colour] { return colour; });
+  print_engine_era(report, id_of(hex));
+  EXPECT_EQ(err.text, "");
+  return out.text;
+}
+
+TEST(EngineEraLine, NamesTheEraTheSiblingOrWarns) {
+  const struct {
+    const char* id;
+    const char* lines;
+  } cases[] = {
+      {"3ac3b10b7930324d58948020c827bb2447bdb3d8eff85eb6a2fd10fb5214237b",
+       "  \xf0\x9f\x8f\xb7  Engine era: v11 \xc2\xb7 both-schools validation-complete \xc2\xb7 era "
+       "dated 2026-07-25 \xc2\xb7 status live \xc2\xb7 image 3ac3b10b7930\xe2\x80\xa6\n"},
+      {"12b2f0429fdec5ae4dd40c6284a05b60f00320a784364c0b1fff526f5bd9f481",
+       "  \xf0\x9f\x8f\xb7  Engine era: v6 \xc2\xb7 + DSR class (deflated Sharpe) \xc2\xb7 era "
+       "dated 2026-07-20 \xc2\xb7 status superseded \xc2\xb7 image 12b2f0429fde\xe2\x80\xa6\n"},
+      {"c921f127e0db82fe8d22446903bce8085bb06760222305b783738bd408dd077b",
+       "  \xf0\x9f\x8f\xb7  Engine era: v11 \xc2\xb7 both-schools validation-complete \xc2\xb7 carry "
+       "sibling guest of this era \xc2\xb7 status live \xc2\xb7 image c921f127e0db\xe2\x80\xa6\n"},
+      {"777a5c6ac14fc707df703e412d9896dd9b4ec13dc85833bb98fe4a4d787f44be",
+       "  \xf0\x9f\x8f\xb7  Engine era: v11 \xc2\xb7 both-schools validation-complete \xc2\xb7 vrp "
+       "sibling guest of this era \xc2\xb7 status live \xc2\xb7 image 777a5c6ac14f\xe2\x80\xa6\n"},
+      {"0000000000000000000000000000000000000000000000000000000000000000",
+       "  \xe2\x9a\xa0 UNRECOGNIZED ENGINE \xe2\x80\x94 image id 000000000000\xe2\x80\xa6 is NOT in "
+       "the KOVRA era registry\n"
+       "      (a foreign or cloned guest, or a pre-registry era \xe2\x80\x94 treat with "
+       "suspicion)\n"},
+      {"3ac3b10b7930324d58948020c827bb2447bdb3d8eff85eb6a2fd10fb5214237c",
+       "  \xe2\x9a\xa0 UNRECOGNIZED ENGINE \xe2\x80\x94 image id 3ac3b10b7930\xe2\x80\xa6 is NOT in "
+       "the KOVRA era registry\n"
+       "      (a foreign or cloned guest, or a pre-registry era \xe2\x80\x94 treat with "
+       "suspicion)\n"},
+  };
+  for (const auto& c : cases) EXPECT_EQ(era_lines(c.id, false), c.lines) << c.id;
+}
+
+TEST(EngineEraLine, PaintsTheEraBoldAndTheWarningRedAndDim) {
+  EXPECT_EQ(era_lines("3ac3b10b7930324d58948020c827bb2447bdb3d8eff85eb6a2fd10fb5214237b", true),
+            "  \xf0\x9f\x8f\xb7  Engine era: \x1b[1mv11\x1b[0m \xc2\xb7 both-schools "
+            "validation-complete \xc2\xb7 era dated 2026-07-25 \xc2\xb7 status live \xc2\xb7 image "
+            "3ac3b10b7930\xe2\x80\xa6\n");
+  EXPECT_EQ(era_lines(std::string(64, 'f'), true),
+            "\x1b[1;31m  \xe2\x9a\xa0 UNRECOGNIZED ENGINE \xe2\x80\x94 image id ffffffffffff\xe2\x80\xa6 "
+            "is NOT in the KOVRA era registry\x1b[0m\n"
+            "\x1b[2m      (a foreign or cloned guest, or a pre-registry era \xe2\x80\x94 treat with "
+            "suspicion)\x1b[0m\n");
+}
+
+}  // namespace
+}  // namespace kovra::verifier

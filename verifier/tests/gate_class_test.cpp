@@ -47,3 +47,36 @@ TEST(GateClass, OnlyTheExactPublishedTuplesBelongToAClass) {
 
 }  // namespace
 }  // namespace kovra::verifier
+
+namespace kovra::verifier {
+namespace {
+
+TEST(GateClass, CheckLineNamesTheClassOrFails) {
+  const struct {
+    core::RiskGate gate;
+    bool passes;
+    const char* line;
+  } cases[] = {
+      {DIRECTIONAL_V1.gate, true, "  [\xe2\x9c\x93] gate policy is a published KOVRA class \xc2\xb7 DIRECTIONAL-V1\n"},
+      {MARKET_NEUTRAL_V1.gate, true,
+       "  [\xe2\x9c\x93] gate policy is a published KOVRA class \xc2\xb7 MARKET-NEUTRAL-V1\n"},
+      {core::RiskGate{120, 2000, 50, 2500, 1200, 3, 20, 100, 5, true}, false,
+       "  [\xe2\x9c\x97] gate policy matches NO published class (non-canonical / weakened gate)\n"},
+  };
+  for (const auto& c : cases) {
+    StringOutput out;
+    StringOutput err;
+    Report report(out, err, [] { return false; });
+    bool all_passed = true;
+    check_gate_class(report, all_passed, c.gate);
+    EXPECT_EQ(out.text, c.line);
+    EXPECT_EQ(all_passed, c.passes);
+    // The flag is only ever lowered.
+    bool already_failed = false;
+    check_gate_class(report, already_failed, c.gate);
+    EXPECT_FALSE(already_failed);
+  }
+}
+
+}  // namespace
+}  // namespace kovra::verifier

@@ -23,6 +23,7 @@
 
 #include "base/json.h"
 #include "base/result.h"
+#include "kovra-core/bundle.h"
 
 namespace kovra::core {
 
@@ -44,5 +45,10 @@ struct AuxParts {
 
 // As AuxParts::from_json, with the reason for a refusal.
 base::Result<AuxParts, base::JsonError> read_aux_parts(std::string_view text);
+
+// How the parts bind to the credential: 0 when the bundle's credential digest is broken,
+// 1 when it is intact but the parts' aggregate differs from the committed `aux_binding`,
+// 2 when both hold.
+int check_aux_binding(const CredentialBundle& bundle, const AuxParts& parts);
 
 }  // namespace kovra::core

@@ -21,6 +21,7 @@
 
 #include "base/json.h"
 #include "base/result.h"
+#include "verifier/report.h"
 
 namespace kovra::verifier {
 
@@ -46,5 +47,18 @@ std::optional<EraEntry> lookup_era_in(std::string_view json, std::span<const uin
 
 // lookup_era_in over the embedded registry.
 std::optional<EraEntry> lookup_era(std::span<const uint8_t, 32> image_id);
+
+// The informational engine-era line of a credential's own image id, with P its first 12
+// hexadecimal digits:
+//   a registry era E:   "  🏷  Engine era: {E.era} · {E.tagline} · era dated {E.date} ·
+//                        status {E.status} · image {P}…" (the era name bold)
+//   the carry or VRP guest, as a sibling of the live era L (the entry of TRUSTED_IMAGE_ID):
+//                       "  🏷  Engine era: {L.era} · {L.tagline} · {carry|vrp} sibling guest of
+//                        this era · status {L.status} · image {P}…"
+//   anything else:      "  ⚠ UNRECOGNIZED ENGINE — image id {P}… is NOT in the KOVRA era
+//                        registry" (bold red) and a dim line that says to treat it with
+//                        suspicion.
+// It never fails and never changes the outcome of a run.
+void print_engine_era(Report& report, std::span<const uint8_t, 32> image_id);
 
 }  // namespace kovra::verifier

@@ -23,6 +23,7 @@
 #include <string_view>
 
 #include "kovra-core/records.h"
+#include "verifier/report.h"
 
 namespace kovra::verifier {
 
@@ -38,5 +39,9 @@ inline constexpr PublishedGateClass MARKET_NEUTRAL_V1 = {
 
 // The published class the gate equals in all ten elements; nullopt for any other gate.
 std::optional<PublishedGateClass> published_gate_class(const core::RiskGate& gate);
+
+// One check line: passed "gate policy is a published KOVRA class · {name}", or failed
+// "gate policy matches NO published class (non-canonical / weakened gate)".
+void check_gate_class(Report& report, bool& all_passed, const core::RiskGate& gate);
 
 }  // namespace kovra::verifier
