@@ -4,21 +4,25 @@
 // independent carry chains of adcx (CF) and adox (OF). One pass is one asm block; the caller
 // rotates the five state words, so the compiler allocates the registers. The result is left
 // below 2m for the caller's single conditional subtraction. Used only when the processor has
-// both extensions (see `have_adx`).
+// both extensions (see `have_adx`), and only in optimised builds, which can give its blocks
+// the registers they name.
 #pragma once
+
+#include <cpuid.h>
 
 #include <cstdint>
 
 namespace kovra::bn254::detail {
 
-#if defined(__x86_64__) && defined(__GNUC__)
+#if defined(__x86_64__) && defined(__GNUC__) && defined(__OPTIMIZE__)
 #define KOVRA_BN254_HAVE_ADX_PATH 1
 
-// Read once at start-up; __builtin_cpu_init makes the answer independent of the order of
-// static initialisation. Before it is set the portable form runs, which gives the same results.
+// Read once at start-up from cpuid leaf 7 (EBX bit 8: BMI2, bit 19: ADX). Until it is set
+// the portable form runs, which gives the same results.
 inline const bool have_adx = [] {
-  __builtin_cpu_init();
-  return __builtin_cpu_supports("adx") && __builtin_cpu_supports("bmi2");
+  unsigned eax = 0, ebx = 0, ecx = 0, edx = 0;
+  if (!__get_cpuid_count(7, 0, &eax, &ebx, &ecx, &edx)) return false;
+  return ((ebx >> 8) & 1) != 0 && ((ebx >> 19) & 1) != 0;
 }();
 
 // The modulus words and the reduction constant side by side, reachable from one register.
