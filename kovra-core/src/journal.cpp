@@ -16,6 +16,18 @@ JournalResult<T> decode_words(std::span<const uint8_t> journal) {
   return T::read_words(in);
 }
 
+// The elements PboJournal and PboAggJournal begin with, up to the trial ledger.
+template <class J>
+base::Status<WordCodecError> read_pbo_head(WordReader& in, J& j) {
+  KOVRA_ASSIGN_OR_RETURN(j.gate, GateAttestation::read_words(in));
+  KOVRA_ASSIGN_OR_RETURN(j.pbo, in.next_u128());
+  KOVRA_ASSIGN_OR_RETURN(j.trials, in.next_u64());
+  KOVRA_ASSIGN_OR_RETURN(j.cscv_splits, in.next_u32());
+  KOVRA_ASSIGN_OR_RETURN(j.cscv_partitions, in.next_u32());
+  KOVRA_ASSIGN_OR_RETURN(j.ledger, TrialLedger::read_words(in));
+  return {};
+}
+
 }  // namespace
 
 JournalResult<std::optional<ExposureCard>> next_exposure_card(WordReader& in) {
@@ -58,24 +70,14 @@ JournalResult<DsrJournal> DsrJournal::read_words(WordReader& in) {
 
 JournalResult<PboJournal> PboJournal::read_words(WordReader& in) {
   PboJournal j;
-  KOVRA_ASSIGN_OR_RETURN(j.gate, GateAttestation::read_words(in));
-  KOVRA_ASSIGN_OR_RETURN(j.pbo, in.next_u128());
-  KOVRA_ASSIGN_OR_RETURN(j.trials, in.next_u64());
-  KOVRA_ASSIGN_OR_RETURN(j.cscv_splits, in.next_u32());
-  KOVRA_ASSIGN_OR_RETURN(j.cscv_partitions, in.next_u32());
-  KOVRA_ASSIGN_OR_RETURN(j.ledger, TrialLedger::read_words(in));
+  KOVRA_TRY(read_pbo_head(in, j));
   KOVRA_ASSIGN_OR_RETURN(j.all_trials_bound, in.next_bool());
   return j;
 }
 
 JournalResult<PboAggJournal> PboAggJournal::read_words(WordReader& in) {
   PboAggJournal j;
-  KOVRA_ASSIGN_OR_RETURN(j.gate, GateAttestation::read_words(in));
-  KOVRA_ASSIGN_OR_RETURN(j.pbo, in.next_u128());
-  KOVRA_ASSIGN_OR_RETURN(j.trials, in.next_u64());
-  KOVRA_ASSIGN_OR_RETURN(j.cscv_splits, in.next_u32());
-  KOVRA_ASSIGN_OR_RETURN(j.cscv_partitions, in.next_u32());
-  KOVRA_ASSIGN_OR_RETURN(j.ledger, TrialLedger::read_words(in));
+  KOVRA_TRY(read_pbo_head(in, j));
   KOVRA_ASSIGN_OR_RETURN(j.trial_image_id, in.next_array32());
   KOVRA_ASSIGN_OR_RETURN(j.all_trials_verified, in.next_bool());
   return j;
