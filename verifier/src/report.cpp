@@ -78,6 +78,19 @@ std::string hex_prefix(std::span<const uint8_t> bytes, size_t n) {
   return base::hex_lower(bytes.first(std::min(n, bytes.size())));
 }
 
+std::array<std::string, 6> format_regime_buckets(const std::array<std::string_view, 6>& labels,
+                                                 const core::RegimePanel& panel) {
+  std::array<std::string, 6> out;
+  for (size_t i = 0; i < 6; ++i) {
+    char buf[96];
+    std::snprintf(buf, sizeof buf, " %+.2f%%/bar (%u bars)",
+                  static_cast<double>(panel.bucket_return_bps[i]) / 100.0,
+                  static_cast<unsigned>(panel.bucket_bars[i]));
+    out[i] = std::string(labels[i]) + buf;
+  }
+  return out;
+}
+
 namespace {
 
 bool must_escape(uint32_t c) {
@@ -113,6 +126,19 @@ std::string escape_control(std::string_view text) {
       out += buf;
     }
     i += c->length;
+  }
+  return out;
+}
+
+std::array<std::string, 6> format_regime_buckets(const core::RegimePanel& panel) {
+  static constexpr const char* kLabels[6] = {"loVol·down", "loVol·up",   "midVol·down",
+                                             "midVol·up",  "hiVol·down", "hiVol·up"};
+  std::array<std::string, 6> out;
+  for (size_t i = 0; i < 6; ++i) {
+    char buf[96];
+    std::snprintf(buf, sizeof buf, "%s %+.2f%%/bar (%u bars)", kLabels[i],
+                  static_cast<double>(panel.bucket_return_bps[i]) / 100.0, panel.bucket_bars[i]);
+    out[i] = buf;
   }
   return out;
 }

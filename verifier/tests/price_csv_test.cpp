@@ -2,6 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
+#include <cstdlib>
+
 #include "test_files.h"
 
 namespace kovra::verifier {
@@ -215,6 +218,41 @@ TEST(PriceCsv, BlockEdgesDoNotChangeTheResult) {
   auto bad = load_price_csv(dir.write("bad.csv", text));
   ASSERT_FALSE(bad.ok());
   EXPECT_EQ(bad.error().text, "stream did not contain valid UTF-8");
+}
+
+}  // namespace
+}  // namespace kovra::verifier
+
+namespace kovra::verifier {
+namespace {
+
+// Plain decimals take a shorter road than other numbers; both must give the nearest double.
+// Compared here with the C library's correctly rounded strtod (the tests run in the "C"
+// locale) over many random plain decimals of up to 15 digits, signs and edge forms included.
+TEST(PriceCsv, PlainDecimalsAgreeWithTheGeneralReader) {
+  uint64_t state = 0x9e3779b97f4a7c15ull;
+  auto next = [&] {
+    state ^= state << 13;
+    state ^= state >> 7;
+    state ^= state << 17;
+    return state;
+  };
+  for (int n = 0; n < 200000; ++n) {
+    std::string s = (next() % 3 == 0) ? "-" : "";
+    const int digits = 1 + static_cast<int>(next() % 15);
+    const int point = static_cast<int>(next() % static_cast<uint64_t>(digits + 2)) - 1;  // -1: none
+    for (int d = 0; d < digits; ++d) {
+      if (d == point) s += '.';
+      s += static_cast<char>('0' + next() % 10);
+    }
+    if (point == digits) s += '.';
+    const double expected = std::strtod(s.c_str(), nullptr);
+    const double scaled = std::round(expected * 1e6);
+    const int64_t fixed = scaled >= 9223372036854775808.0    ? INT64_MAX
+                          : scaled <= -9223372036854775808.0 ? INT64_MIN
+                                                              : static_cast<int64_t>(scaled);
+    ASSERT_EQ(parse_price(s), fixed) << s;
+  }
 }
 
 }  // namespace

@@ -112,5 +112,19 @@ TEST(Report, EscapesControlCharactersOnly) {
   EXPECT_EQ(r.out.text, "  [✗] allowlist (roots\\n  [✓] everything fine)\n");
 }
 
+TEST(Report, RegimeBuckets) {
+  core::RegimePanel panel;
+  panel.bucket_return_bps = {-12, 0, 5, 123456, -1, INT64_MIN};
+  panel.bucket_bars = {40, 0, 7, 1, 2, UINT32_MAX};
+  const auto t = format_regime_buckets(kRegimeBucketLabels, panel);
+  EXPECT_EQ(t[0], "loVol·down -0.12%/bar (40 bars)");
+  EXPECT_EQ(t[1], "loVol·up +0.00%/bar (0 bars)");
+  EXPECT_EQ(t[2], "midVol·down +0.05%/bar (7 bars)");
+  EXPECT_EQ(t[3], "midVol·up +1234.56%/bar (1 bars)");
+  EXPECT_EQ(t[4], "hiVol·down -0.01%/bar (2 bars)");
+  // The i64 minimum is shown through the nearest double, as every figure is.
+  EXPECT_EQ(t[5], "hiVol·up -92233720368547760.00%/bar (4294967295 bars)");
+}
+
 }  // namespace
 }  // namespace kovra::verifier

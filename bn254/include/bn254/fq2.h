@@ -44,8 +44,12 @@ struct Fq2 {
 
   // (a0·b0 - a1·b1) + (a0·b1 + a1·b0)·u, each part one sum of two products.
   constexpr Fq2 mul(const Fq2& b) const {
-    return Fq2{Fq::sum_of_two_products({c0, c1.neg()}, {b.c0, b.c1}),
-               Fq::sum_of_two_products({c0, c1}, {b.c1, b.c0})};
+    const Fq minus_c1 = c1.neg();
+    Fq2 r;
+    detail::two_sums_of_two_products<detail::FqParams>(r.c0.mont, r.c1.mont, c0.mont,
+                                                       minus_c1.mont, b.c0.mont, b.c1.mont,
+                                                       c0.mont, c1.mont, b.c1.mont, b.c0.mont);
+    return r;
   }
   constexpr void mul_assign(const Fq2& b) { *this = mul(b); }
 
@@ -53,17 +57,18 @@ struct Fq2 {
   constexpr void square_in_place() {
     const Fq a0 = c0;
     const Fq v = c0.sub(c1);
-    c0.add_assign(c1);
-    c0.mul_assign(v);
-    c1.double_in_place();
-    c1.mul_assign(a0);
+    Fq s = c0;
+    s.add_assign(c1);
+    Fq d = c1;
+    d.double_in_place();
+    detail::two_products<detail::FqParams>(c0.mont, c1.mont, s.mont, v.mont, d.mont, a0.mont);
   }
   constexpr Fq2 square() const { Fq2 r = *this; r.square_in_place(); return r; }
 
   // Both components times an Fq value.
   constexpr void mul_by_fq(const Fq& s) {
-    c0.mul_assign(s);
-    c1.mul_assign(s);
+    const Fq a0 = c0, a1 = c1;
+    detail::two_products<detail::FqParams>(c0.mont, c1.mont, a0.mont, s.mont, a1.mont, s.mont);
   }
 
   // a^(p^k): the conjugate for odd k, unchanged for even k.

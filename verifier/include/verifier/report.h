@@ -15,6 +15,7 @@
 // lines; `check_line` escapes its label itself.
 #pragma once
 
+#include <array>
 #include <cstdint>
 #include <functional>
 #include <map>
@@ -23,6 +24,8 @@
 #include <span>
 #include <string>
 #include <string_view>
+
+#include "kovra-core/records.h"
 
 namespace kovra::verifier {
 
@@ -103,10 +106,25 @@ std::string hex_lower(std::span<const uint8_t> bytes);
 // hex_lower of the first n bytes (all of them when there are fewer).
 std::string hex_prefix(std::span<const uint8_t> bytes, size_t n);
 
+// The regime buckets' labels, in bucket (regime label) order.
+inline constexpr std::array<std::string_view, 6> kRegimeBucketLabels = {
+    "loVol·down", "loVol·up", "midVol·down", "midVol·up", "hiVol·down", "hiVol·up"};
+
+// One text per bucket, "{label} {return:+.2}%/bar ({bars} bars)": the bucket's mean return in
+// basis points shown as a signed percentage with two decimals. The caller joins them with
+// " · ".
+std::array<std::string, 6> format_regime_buckets(const std::array<std::string_view, 6>& labels,
+                                                 const core::RegimePanel& panel);
+
 // The text with every control character escaped and everything else unchanged:
 // "\t", "\n", "\r" for those three, "\u{1b}" style for the other C0 and C1 controls, DEL and
 // the bidirectional embedding, override and isolate characters (U+202A..U+202E,
 // U+2066..U+2069), and "\xff" style for each byte that is not part of well-formed UTF-8.
 std::string escape_control(std::string_view text);
+
+// The six regime-bucket texts of a panel, in label order: "{label} {return:+.2}%/bar ({n}
+// bars)" with the bucket's return in basis points shown as a percentage and the labels
+// loVol·down, loVol·up, midVol·down, midVol·up, hiVol·down, hiVol·up.
+std::array<std::string, 6> format_regime_buckets(const core::RegimePanel& panel);
 
 }  // namespace kovra::verifier

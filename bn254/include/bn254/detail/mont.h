@@ -251,42 +251,95 @@ constexpr Limbs sum_of_two_products_portable(const Limbs& a0, const Limbs& a1,
   return {t0, t1, t2, t3};
 }
 
+// Out-of-line copies of the portable forms, for the run-time fallback: they keep the call
+// sites of the fast path small.
+template <class Params>
+[[gnu::noinline, gnu::cold]] Limbs mul_fallback(const Limbs& a, const Limbs& b) {
+  return mul_portable<Params>(a, b);
+}
+template <class Params>
+[[gnu::noinline, gnu::cold]] Limbs square_fallback(const Limbs& a) {
+  return square_portable<Params>(a);
+}
+template <class Params>
+[[gnu::noinline, gnu::cold]] Limbs sum_of_two_products_fallback(const Limbs& a0, const Limbs& a1,
+                                                               const Limbs& b0, const Limbs& b1) {
+  return sum_of_two_products_portable<Params>(a0, a1, b0, b1);
+}
+
 // The entry points: the mulx/adcx/adox form on processors that have it, the portable form
 // otherwise and while compiling. Both give the same, fully reduced, result.
 template <class Params>
 constexpr Limbs mul(const Limbs& a, const Limbs& b) {
+  if (std::is_constant_evaluated()) return mul_portable<Params>(a, b);
 #ifdef KOVRA_BN254_HAVE_ADX_PATH
-  if (!std::is_constant_evaluated() && have_adx) {
+  if (__builtin_expect(have_adx, 1)) {
     Limbs r;
     adx_mul<Params>(r.data(), a.data(), b.data());
     reduce_once<Params>(r[0], r[1], r[2], r[3]);
     return r;
   }
 #endif
-  return mul_portable<Params>(a, b);
+  return mul_fallback<Params>(a, b);
 }
 
 template <class Params>
 constexpr Limbs square(const Limbs& a) {
+  if (std::is_constant_evaluated()) return square_portable<Params>(a);
 #ifdef KOVRA_BN254_HAVE_ADX_PATH
   // With mulx and two carry chains the plain product is faster than a separate squaring.
-  if (!std::is_constant_evaluated() && have_adx) return mul<Params>(a, a);
+  if (__builtin_expect(have_adx, 1)) return mul<Params>(a, a);
 #endif
-  return square_portable<Params>(a);
+  return square_fallback<Params>(a);
 }
 
 template <class Params>
 constexpr Limbs sum_of_two_products(const Limbs& a0, const Limbs& a1, const Limbs& b0,
                                     const Limbs& b1) {
+  if (std::is_constant_evaluated()) return sum_of_two_products_portable<Params>(a0, a1, b0, b1);
 #ifdef KOVRA_BN254_HAVE_ADX_PATH
-  if (!std::is_constant_evaluated() && have_adx) {
+  if (__builtin_expect(have_adx, 1)) {
     Limbs r;
     adx_sum_of_two_products<Params>(r.data(), a0.data(), a1.data(), b0.data(), b1.data());
     reduce_once<Params>(r[0], r[1], r[2], r[3]);
     return r;
   }
 #endif
-  return sum_of_two_products_portable<Params>(a0, a1, b0, b1);
+  return sum_of_two_products_fallback<Params>(a0, a1, b0, b1);
+}
+
+// Two products at once: r0 = a·b, r1 = c·d.
+template <class Params>
+constexpr void two_products(Limbs& r0, Limbs& r1, const Limbs& a, const Limbs& b, const Limbs& c,
+                            const Limbs& d) {
+#ifdef KOVRA_BN254_HAVE_ADX_PATH
+  if (!std::is_constant_evaluated() && __builtin_expect(have_adx, 1)) {
+    adx_two_products<Params>(r0.data(), r1.data(), a.data(), b.data(), c.data(), d.data());
+    reduce_once<Params>(r0[0], r0[1], r0[2], r0[3]);
+    reduce_once<Params>(r1[0], r1[1], r1[2], r1[3]);
+    return;
+  }
+#endif
+  r0 = mul<Params>(a, b);
+  r1 = mul<Params>(c, d);
+}
+
+// Two sums of two products at once (the two parts of an Fq2 product).
+template <class Params>
+constexpr void two_sums_of_two_products(Limbs& r0, Limbs& r1, const Limbs& a0, const Limbs& a1,
+                                        const Limbs& b0, const Limbs& b1, const Limbs& c0,
+                                        const Limbs& c1, const Limbs& d0, const Limbs& d1) {
+#ifdef KOVRA_BN254_HAVE_ADX_PATH
+  if (!std::is_constant_evaluated() && __builtin_expect(have_adx, 1)) {
+    adx_two_sums_of_two_products<Params>(r0.data(), r1.data(), a0.data(), a1.data(), b0.data(),
+                                         b1.data(), c0.data(), c1.data(), d0.data(), d1.data());
+    reduce_once<Params>(r0[0], r0[1], r0[2], r0[3]);
+    reduce_once<Params>(r1[0], r1[1], r1[2], r1[3]);
+    return;
+  }
+#endif
+  r0 = sum_of_two_products<Params>(a0, a1, b0, b1);
+  r1 = sum_of_two_products<Params>(c0, c1, d0, d1);
 }
 
 // Montgomery reduction of the four words alone (the product by one): the canonical integer of

@@ -134,6 +134,75 @@ inline void adx_sum_of_two_products(uint64_t out[4], const uint64_t* a0, const u
   out[3] = t3;
 }
 
+// Two independent products a·b/R and c·d/R with their passes interleaved; each below 2m.
+template <class Params>
+inline void adx_two_products(uint64_t out0[4], uint64_t out1[4], const uint64_t* a,
+                             const uint64_t* b, const uint64_t* c, const uint64_t* d) {
+  const uint64_t* m = Params::kModulus.data();
+  uint64_t t0 = 0, t1 = 0, t2 = 0, t3 = 0, t4;
+  uint64_t u0 = 0, u1 = 0, u2 = 0, u3 = 0, u4;
+  for (int i = 0; i < 4; ++i) {
+    adx_mul_word(t0, t1, t2, t3, t4, a, b[i]);
+    adx_mul_word(u0, u1, u2, u3, u4, c, d[i]);
+    adx_reduce_word(t0, t1, t2, t3, t4, m, Params::kInv);
+    adx_reduce_word(u0, u1, u2, u3, u4, m, Params::kInv);
+    t0 = t1;
+    t1 = t2;
+    t2 = t3;
+    t3 = t4;
+    u0 = u1;
+    u1 = u2;
+    u2 = u3;
+    u3 = u4;
+  }
+  out0[0] = t0;
+  out0[1] = t1;
+  out0[2] = t2;
+  out0[3] = t3;
+  out1[0] = u0;
+  out1[1] = u1;
+  out1[2] = u2;
+  out1[3] = u3;
+}
+
+// Two independent sums of two products, (a0·b0 + a1·b1)/R and (c0·d0 + c1·d1)/R, with their
+// passes interleaved so that the processor overlaps the two carry-chain sequences. Each result
+// is below 2m.
+template <class Params>
+inline void adx_two_sums_of_two_products(uint64_t out0[4], uint64_t out1[4], const uint64_t* a0,
+                                         const uint64_t* a1, const uint64_t* b0,
+                                         const uint64_t* b1, const uint64_t* c0,
+                                         const uint64_t* c1, const uint64_t* d0,
+                                         const uint64_t* d1) {
+  const uint64_t* m = Params::kModulus.data();
+  uint64_t t0 = 0, t1 = 0, t2 = 0, t3 = 0, t4;
+  uint64_t u0 = 0, u1 = 0, u2 = 0, u3 = 0, u4;
+  for (int j = 0; j < 4; ++j) {
+    adx_mul_word(t0, t1, t2, t3, t4, a0, b0[j]);
+    adx_mul_word(u0, u1, u2, u3, u4, c0, d0[j]);
+    adx_mul_word_acc(t0, t1, t2, t3, t4, a1, b1[j]);
+    adx_mul_word_acc(u0, u1, u2, u3, u4, c1, d1[j]);
+    adx_reduce_word(t0, t1, t2, t3, t4, m, Params::kInv);
+    adx_reduce_word(u0, u1, u2, u3, u4, m, Params::kInv);
+    t0 = t1;
+    t1 = t2;
+    t2 = t3;
+    t3 = t4;
+    u0 = u1;
+    u1 = u2;
+    u2 = u3;
+    u3 = u4;
+  }
+  out0[0] = t0;
+  out0[1] = t1;
+  out0[2] = t2;
+  out0[3] = t3;
+  out1[0] = u0;
+  out1[1] = u1;
+  out1[2] = u2;
+  out1[3] = u3;
+}
+
 #endif
 
 }  // namespace kovra::bn254::detail
