@@ -130,4 +130,17 @@ std::string escape_control(std::string_view text) {
   return out;
 }
 
+std::array<std::string, 6> format_regime_buckets(const core::RegimePanel& panel) {
+  static constexpr const char* kLabels[6] = {"loVol·down", "loVol·up",   "midVol·down",
+                                             "midVol·up",  "hiVol·down", "hiVol·up"};
+  std::array<std::string, 6> out;
+  for (size_t i = 0; i < 6; ++i) {
+    char buf[96];
+    std::snprintf(buf, sizeof buf, "%s %+.2f%%/bar (%u bars)", kLabels[i],
+                  static_cast<double>(panel.bucket_return_bps[i]) / 100.0, panel.bucket_bars[i]);
+    out[i] = buf;
+  }
+  return out;
+}
+
 }  // namespace kovra::verifier

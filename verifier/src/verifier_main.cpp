@@ -2,6 +2,7 @@
 
 #include <cstdio>
 
+#include "verifier/gate_mode.h"
 #include "verifier/print_root.h"
 #include "verifier/text.h"
 
@@ -86,13 +87,18 @@ int mode_not_available(Report& report, const std::string& mode) {
 }  // namespace
 
 int run(std::vector<std::string> args, const Environment& env, Report& report) {
+  return run(std::move(args), env, report, GateModeSeams::program());
+}
+
+int run(std::vector<std::string> args, const Environment& env, Report& report,
+        const GateModeSeams& seams) {
   RunContext ctx{scan_arguments(std::move(args)), env, report, false, {}, {}, std::nullopt};
   const RunValues& v = ctx.values;
   if (has_flag(v.rest_args, "--print-root") || v.bundle_path == "--print-root") {
     return print_root_mode(v, report);
   }
   ctx.dev = env_flag_set(env.text("DURO0_DEV_MODE"));
-  ctx.start = platform::Clock::now();
+  ctx.start = seams.now();
   print_banner(v, report);
 
   auto bytes = platform::read_file(v.bundle_path);
@@ -125,7 +131,7 @@ int run(std::vector<std::string> args, const Environment& env, Report& report) {
       return mode_not_available(report, std::string("the ") + mode + " mode");
     }
   }
-  return mode_not_available(report, "the default gate-credential mode");
+  return run_gate_mode(ctx, seams);
 }
 
 }  // namespace kovra::verifier

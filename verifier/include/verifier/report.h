@@ -122,4 +122,9 @@ std::array<std::string, 6> format_regime_buckets(const std::array<std::string_vi
 // U+2066..U+2069), and "\xff" style for each byte that is not part of well-formed UTF-8.
 std::string escape_control(std::string_view text);
 
+// The six regime-bucket texts of a panel, in label order: "{label} {return:+.2}%/bar ({n}
+// bars)" with the bucket's return in basis points shown as a percentage and the labels
+// loVol·down, loVol·up, midVol·down, midVol·up, hiVol·down, hiVol·up.
+std::array<std::string, 6> format_regime_buckets(const core::RegimePanel& panel);
+
 }  // namespace kovra::verifier

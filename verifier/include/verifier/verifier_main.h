@@ -35,8 +35,15 @@ struct RunContext {
   std::optional<core::CredentialBundle> bundle;  // decoded, for the credential modes
 };
 
+struct GateModeSeams;  // verifier/gate_mode.h
+
 // `args` is the whole argument list, program name first.
 int run(std::vector<std::string> args, const Environment& env, Report& report);
+
+// As `run`, with the default mode's receipt verification and clock taken from `seams`
+// (tests verify their own receipts through it; the program uses GateModeSeams::program()).
+int run(std::vector<std::string> args, const Environment& env, Report& report,
+        const GateModeSeams& seams);
 
 // The bundle file's bytes as a credential bundle (also used for a --chain parent).
 base::Result<core::CredentialBundle, base::BincodeError> decode_credential_bundle(
