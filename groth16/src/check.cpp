@@ -158,6 +158,13 @@ base::Result<Groth16Check, Groth16Error> Groth16Check::prepare(const Groth16Seal
 
   Groth16Check check;
   std::vector<uint8_t>& key = check.key_bytes;
+  const auto lines_size = [](const G2LineCoeffs& l) {
+    return 8 + G2LineCoeffs::kEncodedLineSize * l.coeffs().size() + 1;
+  };
+  key.reserve(64 + 3 * 128 + 8 + kG1Bytes * vk.ic().size() + 384 + lines_size(neg_gamma_lines) +
+              lines_size(neg_delta_lines));
+  check.proof_bytes.reserve(kSealBytes);
+  check.input_bytes.reserve(kG1Bytes);
   vk.alpha().encode(key);
   vk.beta().encode(key);
   vk.gamma().encode(key);

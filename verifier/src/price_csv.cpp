@@ -46,8 +46,9 @@ base::Result<std::vector<core::BarRecord>, CsvReadError> load_price_csv(const st
   constexpr size_t kBlock = size_t{1} << 20;
   std::vector<core::BarRecord> bars;
   // A typical row takes 20 to 60 bytes; reserving by the file's size avoids regrowth and
-  // costs only address space until the records arrive.
-  bars.reserve(file->size_hint() / 24);
+  // costs only address space until the records arrive (capped: past 16 Mi rows the list
+  // grows as rows arrive).
+  bars.reserve(std::min<size_t>(file->size_hint() / 24, size_t{1} << 24));
   PriceRows rows(bars);
   std::string buf(kBlock, '\0');
   size_t held = 0;  // bytes of an unfinished line at the front of buf
