@@ -175,6 +175,8 @@ TEST(StarkReceipts, AreNeverAcceptedYet) {
   // A parameter digest mismatch is still found first.
   succinct.params_digest = filled(4);
   EXPECT_EQ(succinct.verify_with(dev, filled(1)).kind(), Kind::Malformed);
+  chained.params_digest = filled(4);
+  EXPECT_EQ(chained.verify_with(dev, filled(1)).kind(), Kind::Malformed);
 }
 
 }  // namespace
