@@ -75,7 +75,7 @@ void rev_butterfly_2(std::span<BabyBearExtElem, 2> x) { rev_butterfly<2>(x); }
 
 void interpolate_16(std::span<BabyBearExtElem, 16> v) {
   rev_butterfly_16(v);
-  const BabyBearElem inv16 = BabyBearElem::from_u32(16).pow(BabyBearElem::P - 2);
+  static constexpr BabyBearElem inv16 = BabyBearElem::from_u32(16).inv();
   for (auto& e : v) e = e * inv16;
   for (size_t i = 0; i < 16; ++i) {
     const size_t j = bit_reverse(i, 4);
