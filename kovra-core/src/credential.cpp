@@ -14,9 +14,11 @@ Bytes32 tagged_sha256(std::string_view tag, const std::vector<uint8_t>& encoding
   return h.finish().bytes();
 }
 
-void write_core_header(PostcardWriter& w, uint32_t header_u32, const std::string& issuer,
-                       uint64_t header_u64, int64_t header_i64, const Bytes32& image_id) {
-  w.varint(header_u32).text(issuer).varint(header_u64).zigzag(header_i64).bytes32(image_id);
+// The members both cores begin with.
+template <class Core>
+void write_core_header(PostcardWriter& w, const Core& c) {
+  w.varint(c.header_u32).text(c.issuer).varint(c.header_u64).zigzag(c.header_i64)
+      .bytes32(c.image_id);
 }
 
 }  // namespace
@@ -59,7 +61,7 @@ void GateAttestation::write_postcard(std::vector<uint8_t>& out) const {
 Bytes32 CredentialCore::digest() const {
   std::vector<uint8_t> buf;
   PostcardWriter w(buf);
-  write_core_header(w, header_u32, issuer, header_u64, header_i64, image_id);
+  write_core_header(w, *this);
   journal.write_postcard(buf);
   return tagged_sha256(kCredentialV2Tag, buf);
 }
@@ -67,7 +69,7 @@ Bytes32 CredentialCore::digest() const {
 Bytes32 AttestCredentialCore::digest() const {
   std::vector<uint8_t> buf;
   PostcardWriter w(buf);
-  write_core_header(w, header_u32, issuer, header_u64, header_i64, image_id);
+  write_core_header(w, *this);
   w.varint(static_cast<uint32_t>(family)).bytes32(journal_sha256).bytes32(data_root);
   return tagged_sha256(kCredentialV3Tag, buf);
 }
