@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <utility>
 
-#include "gate_elements.h"
+#include "kovra-core/detail/gate_elements.h"
 
 namespace kovra::core {
 

@@ -2,7 +2,7 @@
 
 #include <utility>
 
-#include "gate_elements.h"
+#include "kovra-core/detail/gate_elements.h"
 
 namespace kovra::core {
 

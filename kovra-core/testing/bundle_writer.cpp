@@ -1,12 +1,12 @@
 #include "kovra-core/testing/bundle_writer.h"
 
-#include "gate_writer.h"
+#include "kovra-core/detail/gate_elements.h"
 #include "receipts/testing/receipt_writer.h"
 
 namespace kovra::core::testing {
 
 void write_gate_attestation(BincodeWriter& w, const GateAttestation& g) {
-  write_gate_elements(w, g);
+  detail::write_gate_elements(w, g);
 }
 
 namespace {
