@@ -102,13 +102,9 @@ Result<I128, WordCodecError> WordReader::next_u128() {
 }
 
 Result<std::array<uint8_t, 32>, WordCodecError> WordReader::next_array32() {
-  return read_word_array32(*this);
-}
-
-Result<std::array<uint8_t, 32>, WordCodecError> read_word_array32(WordReader& in) {
   std::array<uint8_t, 32> out{};
   for (auto& b : out) {
-    KOVRA_ASSIGN_OR_RETURN(b, in.next_u8());
+    KOVRA_ASSIGN_OR_RETURN(b, next_u8());
   }
   return out;
 }

@@ -78,6 +78,7 @@ class WordReader {
   base::Result<uint64_t, WordCodecError> next_u64();
   base::Result<int64_t, WordCodecError> next_i64();
   base::Result<base::I128, WordCodecError> next_u128();
+  // A 32-byte array: 32 words of one byte each.
   base::Result<std::array<uint8_t, 32>, WordCodecError> next_array32();
   // An option's tag word: true when the element follows.
   base::Result<bool, WordCodecError> next_option_tag();
@@ -92,8 +93,5 @@ class WordReader {
   size_t count_ = 0;
   size_t pos_ = 0;
 };
-
-// A 32-byte array of journal words (one byte per word).
-base::Result<std::array<uint8_t, 32>, WordCodecError> read_word_array32(WordReader& in);
 
 }  // namespace kovra::receipts
