@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <utility>
 
-#include "gate_elements.h"
+#include "kovra-core/detail/gate_elements.h"
 
 namespace kovra::core {
 
@@ -15,23 +15,15 @@ namespace {
 
 constexpr uint32_t kAttestationFamilies = 3;
 
-// The core's members before its last one (the journal or the family).
-struct CoreHeader {
-  uint32_t header_u32 = 0;
-  std::string issuer;
-  uint64_t header_u64 = 0;
-  int64_t header_i64 = 0;
-  Bytes32 image_id{};
-};
-
-Result<CoreHeader, BincodeError> read_core_header(BincodeReader& in) {
-  CoreHeader h;
-  KOVRA_ASSIGN_OR_RETURN(h.header_u32, in.u32());
-  KOVRA_ASSIGN_OR_RETURN(h.issuer, in.text());
-  KOVRA_ASSIGN_OR_RETURN(h.header_u64, in.u64());
-  KOVRA_ASSIGN_OR_RETURN(h.header_i64, in.i64());
-  KOVRA_ASSIGN_OR_RETURN(h.image_id, in.array<32>());
-  return h;
+// The members both cores begin with, read into `core`.
+template <class Core>
+base::Status<BincodeError> read_core_header(BincodeReader& in, Core& core) {
+  KOVRA_ASSIGN_OR_RETURN(core.header_u32, in.u32());
+  KOVRA_ASSIGN_OR_RETURN(core.issuer, in.text());
+  KOVRA_ASSIGN_OR_RETURN(core.header_u64, in.u64());
+  KOVRA_ASSIGN_OR_RETURN(core.header_i64, in.i64());
+  KOVRA_ASSIGN_OR_RETURN(core.image_id, in.array<32>());
+  return {};
 }
 
 }  // namespace
@@ -41,20 +33,15 @@ Result<GateAttestation, BincodeError> read_gate_attestation(BincodeReader& in) {
 }
 
 Result<CredentialCore, BincodeError> read_credential_core(BincodeReader& in) {
-  KOVRA_ASSIGN_OR_RETURN(CoreHeader h, read_core_header(in));
-  KOVRA_ASSIGN_OR_RETURN(GateAttestation journal, read_gate_attestation(in));
-  return CredentialCore{h.header_u32, std::move(h.issuer), h.header_u64, h.header_i64,
-                        h.image_id, journal};
+  CredentialCore c;
+  KOVRA_TRY(read_core_header(in, c));
+  KOVRA_ASSIGN_OR_RETURN(c.journal, read_gate_attestation(in));
+  return c;
 }
 
 Result<AttestCredentialCore, BincodeError> read_attest_credential_core(BincodeReader& in) {
-  KOVRA_ASSIGN_OR_RETURN(CoreHeader h, read_core_header(in));
   AttestCredentialCore c;
-  c.header_u32 = h.header_u32;
-  c.issuer = std::move(h.issuer);
-  c.header_u64 = h.header_u64;
-  c.header_i64 = h.header_i64;
-  c.image_id = h.image_id;
+  KOVRA_TRY(read_core_header(in, c));
   KOVRA_ASSIGN_OR_RETURN(const uint32_t family, in.variant_index(kAttestationFamilies));
   c.family = static_cast<AttestationFamily>(family);
   KOVRA_ASSIGN_OR_RETURN(c.journal_sha256, in.array<32>());

@@ -2,7 +2,7 @@
 
 #include <utility>
 
-#include "gate_elements.h"
+#include "kovra-core/detail/gate_elements.h"
 
 namespace kovra::core {
 
@@ -29,16 +29,6 @@ base::Status<WordCodecError> read_pbo_head(WordReader& in, J& j) {
 }
 
 }  // namespace
-
-JournalResult<std::optional<ExposureCard>> next_exposure_card(WordReader& in) {
-  return detail::read_option<ExposureCard>(detail::WordElements{in},
-                                           detail::read_exposure<detail::WordElements>);
-}
-
-JournalResult<std::optional<RegimePanel>> next_regime_panel(WordReader& in) {
-  return detail::read_option<RegimePanel>(detail::WordElements{in},
-                                          detail::read_regimes<detail::WordElements>);
-}
 
 JournalResult<GateAttestation> GateAttestation::read_words(WordReader& in) {
   return detail::read_gate_attestation(detail::WordElements{in});

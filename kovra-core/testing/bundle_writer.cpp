@@ -1,21 +1,31 @@
 #include "kovra-core/testing/bundle_writer.h"
 
-#include "gate_writer.h"
+#include "kovra-core/detail/gate_elements.h"
 #include "receipts/testing/receipt_writer.h"
 
 namespace kovra::core::testing {
 
 void write_gate_attestation(BincodeWriter& w, const GateAttestation& g) {
-  write_gate_elements(w, g);
+  detail::write_gate_elements(w, g);
 }
 
+namespace {
+
+// The members both cores begin with.
+template <class Core>
+BincodeWriter& write_core_header(BincodeWriter& w, const Core& c) {
+  return w.u32(c.header_u32).text(c.issuer).u64(c.header_u64).i64(c.header_i64).raw(c.image_id);
+}
+
+}  // namespace
+
 void write_credential_core(BincodeWriter& w, const CredentialCore& c) {
-  w.u32(c.header_u32).text(c.issuer).u64(c.header_u64).i64(c.header_i64).raw(c.image_id);
+  write_core_header(w, c);
   write_gate_attestation(w, c.journal);
 }
 
 void write_attest_credential_core(BincodeWriter& w, const AttestCredentialCore& c) {
-  w.u32(c.header_u32).text(c.issuer).u64(c.header_u64).i64(c.header_i64).raw(c.image_id)
+  write_core_header(w, c)
       .u32(static_cast<uint32_t>(c.family)).raw(c.journal_sha256).raw(c.data_root);
 }
 

@@ -1,10 +1,10 @@
 #include "kovra-core/testing/journal_writer.h"
 
-#include "gate_writer.h"
+#include "kovra-core/detail/gate_elements.h"
 
 namespace kovra::core::testing {
 
-void write_words(WordWriter& w, const GateAttestation& g) { write_gate_elements(w, g); }
+void write_words(WordWriter& w, const GateAttestation& g) { detail::write_gate_elements(w, g); }
 
 void write_words(WordWriter& w, const TrialLedger& t) {
   w.u64(t.leaf_count).array32(t.digest_a).array32(t.digest_b);

@@ -1,16 +1,18 @@
 // The gate journal record (GateAttestation) and its parts, element by element.
 //
-// The record has two encodings with the same elements in the same order: bincode inside a
-// credential file (base/bincode.h) and journal words inside a receipt's journal
-// (receipts/word_codec.h). The readers here are written once over an element source: a
-// small adapter giving each element kind of one encoding, with that encoding's error type.
-// Within this library only.
+// The record has three encodings with the same elements in the same order: bincode inside a
+// credential file (base/bincode.h), journal words inside a receipt's journal
+// (receipts/word_codec.h), and postcard for the credential digest (kovra-core/postcard.h).
+// Its reader and its writer are each written once here, over an element source or sink: a
+// small adapter giving each element kind of one encoding (a source with that encoding's
+// error type). For this library and its test support only.
 #pragma once
 
 #include <optional>
 
 #include "base/bincode.h"
 #include "base/result.h"
+#include "kovra-core/postcard.h"
 #include "kovra-core/records.h"
 #include "receipts/word_codec.h"
 
@@ -137,6 +139,50 @@ ElementResult<In, GateAttestation> read_gate_attestation(In in) {
   KOVRA_ASSIGN_OR_RETURN(g.regimes, read_option<RegimePanel>(in, read_regimes<In>));
   KOVRA_ASSIGN_OR_RETURN(g.aux_binding, in.bytes32());
   return g;
+}
+
+// Postcard elements: integers as varints, signed ones zigzag first.
+struct PostcardElements {
+  PostcardWriter& out;
+
+  PostcardElements& i64(int64_t v) { out.zigzag(v); return *this; }
+  PostcardElements& u32(uint32_t v) { out.varint(v); return *this; }
+  PostcardElements& u16(uint16_t v) { out.varint(v); return *this; }
+  PostcardElements& boolean(bool v) { out.boolean(v); return *this; }
+  PostcardElements& option_tag(bool present) { out.option_tag(present); return *this; }
+  PostcardElements& array32(const Bytes32& b) { out.bytes32(b); return *this; }
+};
+
+// Writes the record through `w`: BincodeWriter and WordWriter (test support) or
+// PostcardElements, each with i64, u32, u16, boolean, option_tag and array32.
+template <class Writer>
+void write_gate_elements(Writer& w, const GateAttestation& g) {
+  w.option_tag(g.disclosed.has_value());
+  if (const auto& d = g.disclosed) {
+    w.i64(d->net_return_bps).i64(d->max_drawdown_bps).i64(d->worst_bar_bps).u32(d->trades)
+        .u32(d->bars_in_market).i64(d->sharpe).i64(d->sharpe_oos).i64(d->independence_pct)
+        .i64(d->r2_market_pct).i64(d->r2_momentum_pct).i64(d->r2_reversal_pct);
+  }
+  w.array32(g.commitment).array32(g.data_root).boolean(g.canonical_data);
+  const RiskGate& r = g.gate;
+  w.i64(r.min_sharpe).i64(r.min_cagr_bps).i64(r.policy_value_3).i64(r.max_drawdown_bps)
+      .i64(r.worst_bar_floor_bps).u32(r.min_trades).u32(r.min_bars).u32(r.policy_value_8)
+      .i64(r.policy_value_9).boolean(r.policy_flag_10);
+  w.boolean(g.gate_passed).i64(g.window_start).i64(g.window_end).i64(g.fee_bps)
+      .i64(g.slippage_bps).u32(g.periods_per_year).u32(g.bars).u16(g.format_version)
+      .boolean(g.ohlc_risk);
+  w.option_tag(g.exposure.has_value());
+  if (const auto& e = g.exposure) {
+    w.i64(e->net_avg).i64(e->net_min).i64(e->net_max).i64(e->gross_avg).i64(e->gross_max)
+        .u32(e->long_bars).u32(e->short_bars).u32(e->flat_bars).u32(e->instruments);
+  }
+  w.option_tag(g.regimes.has_value());
+  if (const auto& p = g.regimes) {
+    w.u32(p->vol_window).u32(p->trend_window);
+    for (int64_t v : p->bucket_return_bps) w.i64(v);
+    for (uint32_t v : p->bucket_bars) w.u32(v);
+  }
+  w.array32(g.aux_binding);
 }
 
 }  // namespace kovra::core::detail
