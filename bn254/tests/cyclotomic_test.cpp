@@ -112,6 +112,7 @@ TEST(FinalExponentiation, EdgeCases) {
   two.c0.c0.c0 = fq(2);
   EXPECT_EQ(*final_exponentiation(two), Fq12::one());
   testing::TestRng rng;
+  SCOPED_TRACE("KOVRA_TEST_SEED=" + std::to_string(testing::test_seed()));
   EXPECT_EQ(*final_exponentiation(Fq12{rng.fq6(), Fq6{}}), Fq12::one());
 }
 

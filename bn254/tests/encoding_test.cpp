@@ -186,6 +186,7 @@ TEST(PointEncoding, InfinityForms) {
 
 TEST(PointEncoding, G2RoundTripAndValidation) {
   testing::TestRng rng;
+  SCOPED_TRACE("KOVRA_TEST_SEED=" + std::to_string(testing::test_seed()));
   const G2Affine q = rng.g2();
   const Bytes enc = encode(q);
   ASSERT_EQ(enc.size(), 128u);
@@ -205,6 +206,7 @@ TEST(PointEncoding, G2RoundTripAndValidation) {
 
 TEST(TowerEncoding, Fq6AndFq12Order) {
   testing::TestRng rng;
+  SCOPED_TRACE("KOVRA_TEST_SEED=" + std::to_string(testing::test_seed()));
   const Fq12 f = rng.fq12();
   Bytes b;
   f.write_canonical(b);

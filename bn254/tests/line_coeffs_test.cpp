@@ -120,6 +120,7 @@ TEST(G2LineCoeffs, LinesPassThroughTheirPoints) {
 
 TEST(G2LineCoeffs, ReadRefusesMalformedLists) {
   testing::TestRng rng;
+  SCOPED_TRACE("KOVRA_TEST_SEED=" + std::to_string(testing::test_seed()));
   const Bytes good = encode(G2LineCoeffs::from_point(rng.g2()));
   const size_t flag_at = good.size() - 1;
   struct Case {

@@ -77,6 +77,7 @@ TEST(MillerLoop, ManyPairsEqualTheProductOfSinglePairs) {
 
 TEST(MillerLoop, PairsWithAnIdentityAreDropped) {
   testing::TestRng rng;
+  SCOPED_TRACE("KOVRA_TEST_SEED=" + std::to_string(testing::test_seed()));
   const G1Affine p = rng.g1();
   const G2LineCoeffs l = G2LineCoeffs::from_point(rng.g2());
   const G2LineCoeffs inf_lines = G2LineCoeffs::from_point(G2Affine::identity());

@@ -2,8 +2,10 @@
 
 #include <cstdio>
 
+#include "verifier/attestation_mode.h"
 #include "verifier/gate_mode.h"
 #include "verifier/print_root.h"
+#include "verifier/statistic_modes.h"
 #include "verifier/text.h"
 
 namespace kovra::verifier {
@@ -77,13 +79,6 @@ std::span<const uint8_t> as_bytes(const std::string& s) {
   return {reinterpret_cast<const uint8_t*>(s.data()), s.size()};
 }
 
-// A mode whose checks this build does not have: say so and stop with status 2, so that
-// nothing unchecked is ever reported as passing.
-int mode_not_available(Report& report, const std::string& mode) {
-  report.error_line(mode + " is not available in this build");
-  return 2;
-}
-
 }  // namespace
 
 int run(std::vector<std::string> args, const Environment& env, Report& report) {
@@ -105,31 +100,28 @@ int run(std::vector<std::string> args, const Environment& env, Report& report,
   if (!bytes) return exit_unreadable_bundle(report, v.bundle_path, bytes.error());
   ctx.bundle_bytes = std::move(*bytes);
 
-  static constexpr const char* kFamilies[] = {"--label-schema", "--structural", "--hrp"};
-  for (const char* family : kFamilies) {
-    if (!has_flag(v.rest_args, family)) continue;
-    auto attestation = core::AttestationBundle::read_bincode(as_bytes(ctx.bundle_bytes));
-    if (!attestation) {
-      if (attestation.error().missing_prefix) {
-        report.error_line(
-            "not a v11 attestation bundle (missing KVATTB1 magic) — refusing to sniff");
-      } else {
-        report.error_line("cannot parse attestation bundle: " + attestation.error().decode.message);
-      }
-      return 2;
-    }
-    return mode_not_available(report, std::string("the attestation mode (") + family + ")");
+  // The attestation families come before the bundle is decoded: their files have a format
+  // of their own, which the mode reads.
+  static constexpr std::pair<const char*, core::AttestationFamily> kFamilies[] = {
+      {"--label-schema", core::AttestationFamily::LabelSchema},
+      {"--structural", core::AttestationFamily::Structural},
+      {"--hrp", core::AttestationFamily::Hrp}};
+  for (const auto& [flag, family] : kFamilies) {
+    if (has_flag(v.rest_args, flag)) return run_attestation_mode(ctx, family, seams.verify_receipt);
   }
 
   auto bundle = decode_credential_bundle(as_bytes(ctx.bundle_bytes));
   if (!bundle) return exit_bad_bundle(report, bundle.error());
   ctx.bundle = std::move(*bundle);
 
-  static constexpr const char* kStatisticModes[] = {"--dsr", "--pbo", "--cpcv", "--vext"};
-  for (const char* mode : kStatisticModes) {
-    if (has_flag(v.rest_args, mode)) {
-      return mode_not_available(report, std::string("the ") + mode + " mode");
-    }
+  using StatisticMode = int (*)(const RunContext&, const ReceiptVerifier&);
+  static constexpr std::pair<const char*, StatisticMode> kStatisticModes[] = {
+      {"--dsr", run_dsr_mode},
+      {"--pbo", run_pbo_mode},
+      {"--cpcv", run_cpcv_mode},
+      {"--vext", run_vext_mode}};
+  for (const auto& [flag, mode] : kStatisticModes) {
+    if (has_flag(v.rest_args, flag)) return mode(ctx, seams.verify_receipt);
   }
   return run_gate_mode(ctx, seams);
 }

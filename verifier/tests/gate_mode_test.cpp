@@ -226,6 +226,63 @@ TEST(GateMode, SingleMutationsFailExactlyOneLine) {
   }
 }
 
+// The same mutations on the fixture of every kind, disclosing and minimal.
+TEST(GateMode, MutationsOfEveryKind) {
+  const auto data_label = [](CredentialKind kind) -> std::string {
+    switch (kind) {
+      case CredentialKind::Plain: return "data root recomputed from canonical CSV matches";
+      case CredentialKind::Portfolio: return "portfolio root recomputed from all CSVs matches";
+      case CredentialKind::Carry:
+        return "carry funding root recomputed from our funding (rates + print timestamps) matches";
+      case CredentialKind::Vrp:
+        return "vrp two-series root (underlying + IV index, role-bound) recomputed from our CSVs "
+               "matches";
+    }
+    return "";
+  };
+  for (CredentialKind kind : kKinds) {
+    for (bool disclosing : {true, false}) {
+      SCOPED_TRACE(std::string(testing::kind_name(kind)) + (disclosing ? " disclosing" : " minimal"));
+      const struct {
+        std::function<void(GateScenario&)> mutate;
+        std::string failed;
+      } cases[] = {
+          {[](GateScenario& s) {
+             s.receipt_journal = [](core::GateAttestation& g) { g.bars += 1; };
+           },
+           "committed journal matches credential (no swap)"},
+          {[](GateScenario& s) {
+             s.after_seal = [](core::CredentialBundle& b) { b.digest[31] ^= 1; };
+           },
+           "credential digest intact (tamper-evident)"},
+          {[](GateScenario& s) { s.fixture.core.journal.format_version = 5; },
+           "credential format v5 (current)"},
+          {[](GateScenario& s) {
+             s.edit_data = [](testing::GateFixture& f) {
+               // The first row of the first file: a later timestamp, or another funding rate.
+               auto& text = f.csv_files.empty() ? f.funding_files[0].text : f.csv_files[0].text;
+               const size_t row = text.find('\n') + 1;
+               const size_t comma = text.find(',', row);
+               if (f.csv_files.empty()) {
+                 text.replace(comma + 1, text.find('\n', row) - comma - 1, "999");
+               } else {
+                 text.replace(row, comma - row, "1600000001");
+               }
+             };
+           },
+           data_label(kind)},
+      };
+      for (const auto& c : cases) {
+        GateScenario s = scenario(kind, disclosing);
+        c.mutate(s);
+        const auto r = run_scenario(std::move(s));
+        EXPECT_EQ(r.status, 1);
+        EXPECT_EQ(r.failed(), std::vector<std::string>{c.failed}) << r.out;
+      }
+    }
+  }
+}
+
 TEST(GateMode, MinimalCredentialLeaks) {
   const struct {
     std::function<void(core::GateAttestation&)> mutate;

@@ -151,30 +151,19 @@ TEST(Run, BannerColours) {
 
 std::string as_text(const std::vector<uint8_t>& bytes) { return {bytes.begin(), bytes.end()}; }
 
-// Modes not in this build stop with status 2 after the banner and the bundle decoding, and
-// never print a check line.
-TEST(Run, ModesNotInThisBuildEndWithStatus2) {
+// The default mode reads its price data before any check line: without it the run stops with
+// status 2 right after the banner.
+TEST(Run, DefaultModeWithoutPricesEndsWithStatus2) {
   testing::TempDir dir;
   const auto credential =
       dir.write("c.bundle", as_text(core::testing::credential_bundle_bytes(
                                 core::testing::sample_credential_bundle(true))));
-  const auto attestation = dir.write(
-      "a.bundle", as_text(core::testing::attestation_bundle_bytes(
-                      core::testing::sample_attestation_bundle(core::AttestationFamily::Hrp))));
   const struct {
     std::string bundle;
     Args flags;
     std::string err;
   } cases[] = {
-      // The default mode is built: without data/prices.csv it stops before any line.
       {credential, {}, "cannot read csv data/prices.csv: No such file or directory (os error 2)\n"},
-      {credential, {"--dsr", "--vext"}, "the --dsr mode is not available in this build\n"},
-      {credential, {"--vext", "--cpcv"}, "the --cpcv mode is not available in this build\n"},
-      {credential, {"--pbo"}, "the --pbo mode is not available in this build\n"},
-      {attestation, {"--hrp", "--dsr"},
-       "the attestation mode (--hrp) is not available in this build\n"},
-      {attestation, {"--structural", "--label-schema"},
-       "the attestation mode (--label-schema) is not available in this build\n"},
   };
   for (const auto& c : cases) {
     Args args = {c.bundle};
@@ -249,17 +238,8 @@ TEST(Run, BadBundlesEndWithCannotParse) {
   EXPECT_EQ(run_bundle(core::testing::credential_bundle_bytes(deep)),
             "cannot parse bundle: chained receipts nested deeper than 64 levels\n");
 
-  // The attestation families read the prefix and the attestation records instead.
-  EXPECT_EQ(run_bundle(good, {"--structural"}),
-            "not a v11 attestation bundle (missing KVATTB1 magic) — refusing to sniff\n");
-  const std::vector<uint8_t> prefix_only = {'K', 'V', 'A', 'T', 'T', 'B', '1', 0};
-  EXPECT_EQ(run_bundle(prefix_only, {"--hrp"}),
-            "not a v11 attestation bundle (missing KVATTB1 magic) — refusing to sniff\n");
-  auto attestation = core::testing::attestation_bundle_bytes(
-      core::testing::sample_attestation_bundle(core::AttestationFamily::Structural));
-  attestation.resize(40);
-  EXPECT_EQ(run_bundle(attestation, {"--label-schema"}),
-            "cannot parse attestation bundle: io error: unexpected end of file\n");
+  // The attestation families' refusals are in attestation_mode_test.cpp (they follow the
+  // mode's title block).
 }
 
 TEST(ExitStatus, Rules) {
