@@ -6,21 +6,13 @@
 
 #include "base/hex.h"
 #include "base/sha256.h"
+#include "base/testing/digests.h"
 
 namespace kovra::base {
 namespace {
 
-Digest filled(uint8_t b) {
-  std::array<uint8_t, 32> bytes;
-  bytes.fill(b);
-  return Digest::from_bytes(bytes);
-}
-
-Digest counting() {
-  std::array<uint8_t, 32> bytes;
-  for (int i = 0; i < 32; ++i) bytes[i] = uint8_t(i);
-  return Digest::from_bytes(bytes);
-}
+using base::testing::counting;
+using base::testing::filled;
 
 // The preimage written out by hand, to check the layout and the byte count it hashes.
 std::vector<uint8_t> preimage(std::string_view tag, std::vector<Digest> down,

@@ -4,16 +4,14 @@
 
 #include <vector>
 
+#include "base/testing/digests.h"
+
 namespace kovra::base {
 namespace {
 
 using Kind = VerificationError::Kind;
 
-Digest filled(uint8_t b) {
-  std::array<uint8_t, 32> bytes;
-  bytes.fill(b);
-  return Digest::from_bytes(bytes);
-}
+using base::testing::filled;
 
 TEST(VerificationError, EveryFailureDiffersFromOk) {
   const ProtocolTag a = ProtocolTag::from_text("DURO0_STARK:v1__");

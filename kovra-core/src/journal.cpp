@@ -2,6 +2,8 @@
 
 #include <utility>
 
+#include "kovra-core/detail/gate_elements.h"
+
 namespace kovra::core {
 
 using base::Err;
@@ -14,94 +16,22 @@ JournalResult<T> decode_words(std::span<const uint8_t> journal) {
   return T::read_words(in);
 }
 
-JournalResult<Disclosed> read_disclosed(WordReader& in) {
-  Disclosed d;
-  KOVRA_ASSIGN_OR_RETURN(d.net_return_bps, in.next_i64());
-  KOVRA_ASSIGN_OR_RETURN(d.max_drawdown_bps, in.next_i64());
-  KOVRA_ASSIGN_OR_RETURN(d.worst_bar_bps, in.next_i64());
-  KOVRA_ASSIGN_OR_RETURN(d.trades, in.next_u32());
-  KOVRA_ASSIGN_OR_RETURN(d.bars_in_market, in.next_u32());
-  KOVRA_ASSIGN_OR_RETURN(d.sharpe, in.next_i64());
-  KOVRA_ASSIGN_OR_RETURN(d.sharpe_oos, in.next_i64());
-  KOVRA_ASSIGN_OR_RETURN(d.independence_pct, in.next_i64());
-  KOVRA_ASSIGN_OR_RETURN(d.r2_market_pct, in.next_i64());
-  KOVRA_ASSIGN_OR_RETURN(d.r2_momentum_pct, in.next_i64());
-  KOVRA_ASSIGN_OR_RETURN(d.r2_reversal_pct, in.next_i64());
-  return d;
-}
-
-JournalResult<RiskGate> read_risk_gate(WordReader& in) {
-  RiskGate g;
-  KOVRA_ASSIGN_OR_RETURN(g.min_sharpe, in.next_i64());
-  KOVRA_ASSIGN_OR_RETURN(g.min_cagr_bps, in.next_i64());
-  KOVRA_ASSIGN_OR_RETURN(g.policy_value_3, in.next_i64());
-  KOVRA_ASSIGN_OR_RETURN(g.max_drawdown_bps, in.next_i64());
-  KOVRA_ASSIGN_OR_RETURN(g.worst_bar_floor_bps, in.next_i64());
-  KOVRA_ASSIGN_OR_RETURN(g.min_trades, in.next_u32());
-  KOVRA_ASSIGN_OR_RETURN(g.min_bars, in.next_u32());
-  KOVRA_ASSIGN_OR_RETURN(g.policy_value_8, in.next_u32());
-  KOVRA_ASSIGN_OR_RETURN(g.policy_value_9, in.next_i64());
-  KOVRA_ASSIGN_OR_RETURN(g.policy_flag_10, in.next_bool());
-  return g;
+// The elements PboJournal and PboAggJournal begin with, up to the trial ledger.
+template <class J>
+base::Status<WordCodecError> read_pbo_head(WordReader& in, J& j) {
+  KOVRA_ASSIGN_OR_RETURN(j.gate, GateAttestation::read_words(in));
+  KOVRA_ASSIGN_OR_RETURN(j.pbo, in.next_u128());
+  KOVRA_ASSIGN_OR_RETURN(j.trials, in.next_u64());
+  KOVRA_ASSIGN_OR_RETURN(j.cscv_splits, in.next_u32());
+  KOVRA_ASSIGN_OR_RETURN(j.cscv_partitions, in.next_u32());
+  KOVRA_ASSIGN_OR_RETURN(j.ledger, TrialLedger::read_words(in));
+  return {};
 }
 
 }  // namespace
 
-JournalResult<std::optional<ExposureCard>> next_exposure_card(WordReader& in) {
-  KOVRA_ASSIGN_OR_RETURN(const bool present, in.next_option_tag());
-  if (!present) return std::optional<ExposureCard>();
-  ExposureCard e;
-  KOVRA_ASSIGN_OR_RETURN(e.net_avg, in.next_i64());
-  KOVRA_ASSIGN_OR_RETURN(e.net_min, in.next_i64());
-  KOVRA_ASSIGN_OR_RETURN(e.net_max, in.next_i64());
-  KOVRA_ASSIGN_OR_RETURN(e.gross_avg, in.next_i64());
-  KOVRA_ASSIGN_OR_RETURN(e.gross_max, in.next_i64());
-  KOVRA_ASSIGN_OR_RETURN(e.long_bars, in.next_u32());
-  KOVRA_ASSIGN_OR_RETURN(e.short_bars, in.next_u32());
-  KOVRA_ASSIGN_OR_RETURN(e.flat_bars, in.next_u32());
-  KOVRA_ASSIGN_OR_RETURN(e.instruments, in.next_u32());
-  return std::optional<ExposureCard>(e);
-}
-
-JournalResult<std::optional<RegimePanel>> next_regime_panel(WordReader& in) {
-  KOVRA_ASSIGN_OR_RETURN(const bool present, in.next_option_tag());
-  if (!present) return std::optional<RegimePanel>();
-  RegimePanel p;
-  KOVRA_ASSIGN_OR_RETURN(p.vol_window, in.next_u32());
-  KOVRA_ASSIGN_OR_RETURN(p.trend_window, in.next_u32());
-  for (auto& r : p.bucket_return_bps) {
-    KOVRA_ASSIGN_OR_RETURN(r, in.next_i64());
-  }
-  for (auto& b : p.bucket_bars) {
-    KOVRA_ASSIGN_OR_RETURN(b, in.next_u32());
-  }
-  return std::optional<RegimePanel>(p);
-}
-
 JournalResult<GateAttestation> GateAttestation::read_words(WordReader& in) {
-  GateAttestation g;
-  KOVRA_ASSIGN_OR_RETURN(const bool disclosed, in.next_option_tag());
-  if (disclosed) {
-    KOVRA_ASSIGN_OR_RETURN(const Disclosed d, read_disclosed(in));
-    g.disclosed = d;
-  }
-  KOVRA_ASSIGN_OR_RETURN(g.commitment, in.next_array32());
-  KOVRA_ASSIGN_OR_RETURN(g.data_root, in.next_array32());
-  KOVRA_ASSIGN_OR_RETURN(g.canonical_data, in.next_bool());
-  KOVRA_ASSIGN_OR_RETURN(g.gate, read_risk_gate(in));
-  KOVRA_ASSIGN_OR_RETURN(g.gate_passed, in.next_bool());
-  KOVRA_ASSIGN_OR_RETURN(g.window_start, in.next_i64());
-  KOVRA_ASSIGN_OR_RETURN(g.window_end, in.next_i64());
-  KOVRA_ASSIGN_OR_RETURN(g.fee_bps, in.next_i64());
-  KOVRA_ASSIGN_OR_RETURN(g.slippage_bps, in.next_i64());
-  KOVRA_ASSIGN_OR_RETURN(g.periods_per_year, in.next_u32());
-  KOVRA_ASSIGN_OR_RETURN(g.bars, in.next_u32());
-  KOVRA_ASSIGN_OR_RETURN(g.format_version, in.next_u16());
-  KOVRA_ASSIGN_OR_RETURN(g.ohlc_risk, in.next_bool());
-  KOVRA_ASSIGN_OR_RETURN(g.exposure, next_exposure_card(in));
-  KOVRA_ASSIGN_OR_RETURN(g.regimes, next_regime_panel(in));
-  KOVRA_ASSIGN_OR_RETURN(g.aux_binding, in.next_array32());
-  return g;
+  return detail::read_gate_attestation(detail::WordElements{in});
 }
 
 JournalResult<GateAttestation> GateAttestation::from_words(std::span<const uint8_t> journal) {
@@ -130,24 +60,14 @@ JournalResult<DsrJournal> DsrJournal::read_words(WordReader& in) {
 
 JournalResult<PboJournal> PboJournal::read_words(WordReader& in) {
   PboJournal j;
-  KOVRA_ASSIGN_OR_RETURN(j.gate, GateAttestation::read_words(in));
-  KOVRA_ASSIGN_OR_RETURN(j.pbo, in.next_u128());
-  KOVRA_ASSIGN_OR_RETURN(j.trials, in.next_u64());
-  KOVRA_ASSIGN_OR_RETURN(j.cscv_splits, in.next_u32());
-  KOVRA_ASSIGN_OR_RETURN(j.cscv_partitions, in.next_u32());
-  KOVRA_ASSIGN_OR_RETURN(j.ledger, TrialLedger::read_words(in));
+  KOVRA_TRY(read_pbo_head(in, j));
   KOVRA_ASSIGN_OR_RETURN(j.all_trials_bound, in.next_bool());
   return j;
 }
 
 JournalResult<PboAggJournal> PboAggJournal::read_words(WordReader& in) {
   PboAggJournal j;
-  KOVRA_ASSIGN_OR_RETURN(j.gate, GateAttestation::read_words(in));
-  KOVRA_ASSIGN_OR_RETURN(j.pbo, in.next_u128());
-  KOVRA_ASSIGN_OR_RETURN(j.trials, in.next_u64());
-  KOVRA_ASSIGN_OR_RETURN(j.cscv_splits, in.next_u32());
-  KOVRA_ASSIGN_OR_RETURN(j.cscv_partitions, in.next_u32());
-  KOVRA_ASSIGN_OR_RETURN(j.ledger, TrialLedger::read_words(in));
+  KOVRA_TRY(read_pbo_head(in, j));
   KOVRA_ASSIGN_OR_RETURN(j.trial_image_id, in.next_array32());
   KOVRA_ASSIGN_OR_RETURN(j.all_trials_verified, in.next_bool());
   return j;

@@ -13,22 +13,32 @@ constexpr uint32_t kProofKinds = 4;  // Chained, Succinct, Groth16, Fake
 constexpr uint32_t kPrunableTags = 2;  // Value, Pruned
 constexpr uint32_t kExitKinds = 4;
 
-// The tag of a Prunable member: 0 the value follows, 1 its digest.
-Result<bool, BincodeError> read_prunable_tag(BincodeReader& in) {
+// A Prunable member: tag 1 and its digest, or tag 0 and the value, read by `read_value`.
+template <class T, class ReadValue>
+Result<Prunable<T>, BincodeError> read_prunable(BincodeReader& in, ReadValue read_value) {
   KOVRA_ASSIGN_OR_RETURN(const uint32_t tag, in.variant_index(kPrunableTags));
-  return tag == 1;
+  if (tag == 1) {
+    KOVRA_ASSIGN_OR_RETURN(const Digest d, in.digest());
+    return Prunable<T>::pruned(d);
+  }
+  KOVRA_ASSIGN_OR_RETURN(T value, read_value(in));
+  return Prunable<T>(std::move(value));
+}
+
+// The value form of a member whose type has no values: a variant index, always refused.
+template <class T>
+Result<T, BincodeError> refuse_empty_variant(BincodeReader& in) {
+  KOVRA_ASSIGN_OR_RETURN(const uint32_t variant, in.u32());
+  return Err(BincodeError::refuse_empty_variant(variant));
 }
 
 Result<Prunable<SystemState>, BincodeError> read_prunable_system_state(BincodeReader& in) {
-  KOVRA_ASSIGN_OR_RETURN(const bool pruned, read_prunable_tag(in));
-  if (pruned) {
-    KOVRA_ASSIGN_OR_RETURN(const Digest d, in.digest());
-    return Prunable<SystemState>::pruned(d);
-  }
-  SystemState s;
-  KOVRA_ASSIGN_OR_RETURN(s.pc, in.u32());
-  KOVRA_ASSIGN_OR_RETURN(s.state_root, in.digest());
-  return Prunable<SystemState>(s);
+  return read_prunable<SystemState>(in, [](BincodeReader& r) -> Result<SystemState, BincodeError> {
+    SystemState s;
+    KOVRA_ASSIGN_OR_RETURN(s.pc, r.u32());
+    KOVRA_ASSIGN_OR_RETURN(s.state_root, r.digest());
+    return s;
+  });
 }
 
 Result<ExitCode, BincodeError> read_exit_code(BincodeReader& in) {
@@ -43,89 +53,52 @@ Result<ExitCode, BincodeError> read_exit_code(BincodeReader& in) {
 
 // The input's value form is an option of a type without values: only "absent" exists.
 Result<Prunable<EmptyInput>, BincodeError> read_input(BincodeReader& in) {
-  KOVRA_ASSIGN_OR_RETURN(const bool pruned, read_prunable_tag(in));
-  if (pruned) {
-    KOVRA_ASSIGN_OR_RETURN(const Digest d, in.digest());
-    return Prunable<EmptyInput>::pruned(d);
-  }
-  KOVRA_ASSIGN_OR_RETURN(const bool present, in.option_tag());
-  if (present) {
-    KOVRA_ASSIGN_OR_RETURN(const uint32_t variant, in.u32());
-    return Err(BincodeError::refuse_empty_variant(variant));
-  }
-  return Prunable<EmptyInput>(EmptyInput{});
+  return read_prunable<EmptyInput>(in, [](BincodeReader& r) -> Result<EmptyInput, BincodeError> {
+    KOVRA_ASSIGN_OR_RETURN(const bool present, r.option_tag());
+    if (present) return refuse_empty_variant<EmptyInput>(r);
+    return EmptyInput{};
+  });
 }
 
 Result<Prunable<Assumption>, BincodeError> read_assumption(BincodeReader& in) {
-  KOVRA_ASSIGN_OR_RETURN(const bool pruned, read_prunable_tag(in));
-  if (pruned) {
-    KOVRA_ASSIGN_OR_RETURN(const Digest d, in.digest());
-    return Prunable<Assumption>::pruned(d);
-  }
-  Assumption a;
-  KOVRA_ASSIGN_OR_RETURN(a.claim_digest, in.digest());
-  KOVRA_ASSIGN_OR_RETURN(a.program_set_root, in.digest());
-  return Prunable<Assumption>(a);
+  return read_prunable<Assumption>(in, [](BincodeReader& r) -> Result<Assumption, BincodeError> {
+    Assumption a;
+    KOVRA_ASSIGN_OR_RETURN(a.claim_digest, r.digest());
+    KOVRA_ASSIGN_OR_RETURN(a.program_set_root, r.digest());
+    return a;
+  });
 }
 
 Result<Output, BincodeError> read_output_value(BincodeReader& in) {
   Output out;
-  {
-    KOVRA_ASSIGN_OR_RETURN(const bool pruned, read_prunable_tag(in));
-    if (pruned) {
-      KOVRA_ASSIGN_OR_RETURN(const Digest d, in.digest());
-      out.journal = Prunable<std::vector<uint8_t>>::pruned(d);
-    } else {
-      KOVRA_ASSIGN_OR_RETURN(auto bytes, in.byte_string());
-      out.journal = Prunable<std::vector<uint8_t>>(std::move(bytes));
-    }
-  }
-  KOVRA_ASSIGN_OR_RETURN(const bool pruned, read_prunable_tag(in));
-  if (pruned) {
-    KOVRA_ASSIGN_OR_RETURN(const Digest d, in.digest());
-    out.assumptions = Prunable<Assumptions>::pruned(d);
-  } else {
-    KOVRA_ASSIGN_OR_RETURN(auto list, in.list<Prunable<Assumption>>(read_assumption));
-    out.assumptions = Prunable<Assumptions>(std::move(list));
-  }
+  KOVRA_ASSIGN_OR_RETURN(out.journal, read_prunable<std::vector<uint8_t>>(
+                                          in, [](BincodeReader& r) { return r.byte_string(); }));
+  KOVRA_ASSIGN_OR_RETURN(out.assumptions,
+                         read_prunable<Assumptions>(in, [](BincodeReader& r) {
+                           return r.list<Prunable<Assumption>>(read_assumption);
+                         }));
   return out;
 }
 
 Result<Prunable<std::optional<Output>>, BincodeError> read_output(BincodeReader& in) {
-  using P = Prunable<std::optional<Output>>;
-  KOVRA_ASSIGN_OR_RETURN(const bool pruned, read_prunable_tag(in));
-  if (pruned) {
-    KOVRA_ASSIGN_OR_RETURN(const Digest d, in.digest());
-    return P::pruned(d);
-  }
-  KOVRA_ASSIGN_OR_RETURN(const bool present, in.option_tag());
-  if (!present) return P(std::nullopt);
-  KOVRA_ASSIGN_OR_RETURN(Output out, read_output_value(in));
-  return P(std::optional<Output>(std::move(out)));
+  return read_prunable<std::optional<Output>>(
+      in, [](BincodeReader& r) -> Result<std::optional<Output>, BincodeError> {
+        KOVRA_ASSIGN_OR_RETURN(const bool present, r.option_tag());
+        if (!present) return std::optional<Output>();
+        KOVRA_ASSIGN_OR_RETURN(Output out, read_output_value(r));
+        return std::optional<Output>(std::move(out));
+      });
 }
 
 // The claim of a top-level proof: tag 0 and the whole claim, or tag 1 and its digest.
 Result<Prunable<ReceiptClaim>, BincodeError> read_prunable_claim(BincodeReader& in) {
-  KOVRA_ASSIGN_OR_RETURN(const bool pruned, read_prunable_tag(in));
-  if (pruned) {
-    KOVRA_ASSIGN_OR_RETURN(const Digest d, in.digest());
-    return Prunable<ReceiptClaim>::pruned(d);
-  }
-  auto claim = ReceiptClaim::read_bincode(in);
-  if (!claim.ok()) return Err(std::move(claim).error());
-  return Prunable<ReceiptClaim>(std::move(claim).value());
+  return read_prunable<ReceiptClaim>(in, ReceiptClaim::read_bincode);
 }
 
 // The claim inside an assumption receipt exists in digest form only: its value type has
 // no values, so tag 0 is followed by a variant index that is always refused.
 Result<Prunable<ReceiptClaim>, BincodeError> read_pruned_claim(BincodeReader& in) {
-  KOVRA_ASSIGN_OR_RETURN(const bool pruned, read_prunable_tag(in));
-  if (!pruned) {
-    KOVRA_ASSIGN_OR_RETURN(const uint32_t variant, in.u32());
-    return Err(BincodeError::refuse_empty_variant(variant));
-  }
-  KOVRA_ASSIGN_OR_RETURN(const Digest d, in.digest());
-  return Prunable<ReceiptClaim>::pruned(d);
+  return read_prunable<ReceiptClaim>(in, refuse_empty_variant<ReceiptClaim>);
 }
 
 using ClaimReader = Result<Prunable<ReceiptClaim>, BincodeError> (*)(BincodeReader&);

@@ -7,6 +7,7 @@
 
 #include "base/hex.h"
 #include "base/sha256.h"
+#include "base/testing/digests.h"
 #include "receipts/verifier_params.h"
 
 namespace kovra::receipts {
@@ -16,17 +17,8 @@ namespace {
 // tests/data/claim_digests.py (Python hashlib over the byte layout of each tagged digest:
 // SHA-256(tag) || down digests || data words u32 LE || u16 LE count of down digests).
 
-Digest filled(uint8_t b) {
-  std::array<uint8_t, 32> bytes;
-  bytes.fill(b);
-  return Digest::from_bytes(bytes);
-}
-
-Digest counting() {
-  std::array<uint8_t, 32> bytes;
-  for (int i = 0; i < 32; ++i) bytes[i] = uint8_t(i);
-  return Digest::from_bytes(bytes);
-}
+using base::testing::counting;
+using base::testing::filled;
 
 // Byte count of a tagged digest's preimage.
 size_t hashed_bytes(size_t down, size_t data) { return 32 + 32 * down + 4 * data + 2; }

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "base/hex.h"
+#include "transcript_checks.h"
 
 namespace kovra::stark {
 namespace {
@@ -22,17 +23,9 @@ std::vector<uint8_t> counting_bytes(size_t n) {
   return b;
 }
 
-Digest counting_digest(uint8_t first) {
-  std::array<uint8_t, 32> b;
-  for (size_t i = 0; i < 32; ++i) b[i] = uint8_t(first + i);
-  return Digest::from_bytes(b);
-}
-
-std::vector<E> counting_elems(size_t n) {
-  std::vector<E> out;
-  for (size_t i = 0; i < n; ++i) out.push_back(E::from_u32(uint32_t(i + 1)));
-  return out;
-}
+using test::counting_digest;
+using test::counting_elems;
+using test::Draw;
 
 std::vector<uint8_t> big_endian_bytes(std::span<const E> elems) {
   std::vector<uint8_t> out;
@@ -101,38 +94,18 @@ TEST(Blake2bTranscript, PinnedDraws) {
                              0xf18c4a93, 0x040f4879, 0xfbc5c531, 0x63c6a179};
   for (size_t i = 0; i < 9; ++i) EXPECT_EQ(t.random_bits(31), first[i] & 0x7fffffff) << i;
 
-  auto m = Blake2bTranscriptFactory().new_rng();
-  m->mix(counting_digest(0));
-  EXPECT_EQ(m->random_bits(31), 0x7b416c44u);
-  EXPECT_EQ(m->random_bits(26), 0x009e7677u);
-  EXPECT_EQ(m->random_bits(0), 0u);
-  EXPECT_EQ(m->random_bits(1), 0u);
-  EXPECT_EQ(m->random_elem().to_u32(), 0x48c8443du);
-  EXPECT_EQ(m->random_elem().to_u32(), 0x6bcb5e64u);
-  EXPECT_EQ(m->random_elem().to_u32(), 0x2deece88u);
-  EXPECT_EQ(m->random_ext_elem(),
-            BabyBearExtElem(E::from_u32(0x0733f182), E::from_u32(0x3a24deca),
-                            E::from_u32(0x50d05897), E::from_u32(0x5a252379)));
-  m->mix(Digest{});
-  EXPECT_EQ(m->random_elem().to_u32(), 0x1edb24f2u);
+  test::expect_pinned_draws(Blake2bTranscriptFactory(),
+                            {.bits31 = 0x7b416c44,
+                             .bits26 = 0x009e7677,
+                             .elems = {0x48c8443d, 0x6bcb5e64, 0x2deece88},
+                             .ext = {0x0733f182, 0x3a24deca, 0x50d05897, 0x5a252379},
+                             .elem_after_zero_mix = 0x1edb24f2});
 }
 
 TEST(Blake2bTranscript, EveryDrawAdvancesTheState) {
   // random_bits(0) gives 0 but still rehashes; an element takes six words, an extension 24.
-  for (const size_t skip : {size_t{1}, size_t{6}, size_t{24}}) {
-    Blake2bTranscript by_call, by_word;
-    by_call.mix(counting_digest(3));
-    by_word.mix(counting_digest(3));
-    if (skip == 1) {
-      EXPECT_EQ(by_call.random_bits(0), 0u);
-    } else if (skip == 6) {
-      (void)by_call.random_elem();
-    } else {
-      (void)by_call.random_ext_elem();
-    }
-    for (size_t i = 0; i < skip; ++i) (void)by_word.random_bits(31);
-    for (int i = 0; i < 5; ++i) ASSERT_EQ(by_call.random_bits(31), by_word.random_bits(31)) << skip;
-  }
+  test::expect_draws_take_words<Blake2bTranscript>(
+      counting_digest(3), {Draw::kBitsZero, Draw::kElem, Draw::kExtElem}, 31, 5);
 }
 
 TEST(HashSuite, Blake2bRecord) {

@@ -10,6 +10,7 @@
 
 #include "base/hex.h"
 #include "base/sha256.h"
+#include "transcript_checks.h"
 
 namespace kovra::stark {
 namespace {
@@ -17,17 +18,9 @@ namespace {
 using E = BabyBearElem;
 constexpr uint32_t P = E::P;
 
-Digest counting_digest(uint8_t first) {
-  std::array<uint8_t, 32> b;
-  for (size_t i = 0; i < 32; ++i) b[i] = uint8_t(first + i);
-  return Digest::from_bytes(b);
-}
-
-std::vector<E> counting_elems(size_t n) {
-  std::vector<E> out;
-  for (size_t i = 0; i < n; ++i) out.push_back(E::from_u32(uint32_t(i + 1)));
-  return out;
-}
+using test::counting_digest;
+using test::counting_elems;
+using test::Draw;
 
 TEST(Sha256Suite, HashPairIsOneBareCompression) {
   const Sha256Hasher h;
@@ -125,21 +118,13 @@ TEST(Sha256Transcript, FirstDrawsComeFromTheHelloPool) {
 }
 
 TEST(Sha256Transcript, PinnedSequenceAfterMix) {
-  auto t = Sha256TranscriptFactory().new_rng();
-  t->mix(counting_digest(0));
-  EXPECT_EQ(t->random_bits(31), 0x667bbfeau);
-  EXPECT_EQ(t->random_bits(26), 0x02b3e33cu);
-  EXPECT_EQ(t->random_bits(0), 0u);
-  EXPECT_EQ(t->random_bits(1), 0u);
-  EXPECT_EQ(t->random_elem().to_u32(), 0x354cedc4u);
-  EXPECT_EQ(t->random_elem().to_u32(), 0x069165b0u);
-  EXPECT_EQ(t->random_elem().to_u32(), 0x1fa50613u);
-  EXPECT_EQ(t->random_ext_elem(),
-            BabyBearExtElem(E::from_u32(0x1ac7c87e), E::from_u32(0x63068e35),
-                            E::from_u32(0x4af22dab), E::from_u32(0x17fc7822)));
-  // Mixing the zero digest still refills.
-  t->mix(Digest{});
-  EXPECT_EQ(t->random_elem().to_u32(), 0x7749551bu);
+  // Mixing the zero digest at the end still refills.
+  test::expect_pinned_draws(Sha256TranscriptFactory(),
+                            {.bits31 = 0x667bbfea,
+                             .bits26 = 0x02b3e33c,
+                             .elems = {0x354cedc4, 0x069165b0, 0x1fa50613},
+                             .ext = {0x1ac7c87e, 0x63068e35, 0x4af22dab, 0x17fc7822},
+                             .elem_after_zero_mix = 0x7749551b});
 }
 
 TEST(Sha256Transcript, MixOfZeroChangesThePools) {
@@ -149,18 +134,8 @@ TEST(Sha256Transcript, MixOfZeroChangesThePools) {
 }
 
 TEST(Sha256Transcript, ElementsConsumeSixWordsAndExtensionsTwentyFour) {
-  for (const size_t skip : {size_t{6}, size_t{24}}) {
-    Sha256Transcript by_elem, by_word;
-    by_elem.mix(counting_digest(7));
-    by_word.mix(counting_digest(7));
-    if (skip == 6) {
-      (void)by_elem.random_elem();
-    } else {
-      (void)by_elem.random_ext_elem();
-    }
-    for (size_t i = 0; i < skip; ++i) (void)by_word.random_bits(1);
-    for (int i = 0; i < 10; ++i) ASSERT_EQ(by_elem.random_bits(31), by_word.random_bits(31)) << skip;
-  }
+  test::expect_draws_take_words<Sha256Transcript>(counting_digest(7),
+                                                  {Draw::kElem, Draw::kExtElem}, 1, 10);
 }
 
 TEST(HashSuite, Sha256Record) {

@@ -36,10 +36,6 @@ using receipts::WordReader;
 template <class T>
 using JournalResult = base::Result<T, WordCodecError>;
 
-// The optional records of a gate journal: a tag word, then the record when present.
-JournalResult<std::optional<ExposureCard>> next_exposure_card(WordReader& in);
-JournalResult<std::optional<RegimePanel>> next_regime_panel(WordReader& in);
-
 // The commitment to the ledger of all trials; 66 words.
 struct TrialLedger {
   uint64_t leaf_count = 0;  // must equal the journal's trial count N

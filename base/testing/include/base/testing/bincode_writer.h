@@ -24,6 +24,7 @@ class BincodeWriter {
   BincodeWriter& boolean(bool v) { return u8(v ? 1 : 0); }
   BincodeWriter& option_tag(bool present) { return u8(present ? 1 : 0); }
   BincodeWriter& raw(std::span<const uint8_t> bytes);
+  BincodeWriter& array32(const std::array<uint8_t, 32>& bytes) { return raw(bytes); }
   BincodeWriter& digest(const Digest& d);
   // u64 count, then the elements.
   BincodeWriter& byte_string(std::span<const uint8_t> bytes);

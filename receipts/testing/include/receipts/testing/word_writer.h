@@ -17,6 +17,7 @@ class WordWriter {
     words_.push_back(w);
     return *this;
   }
+  WordWriter& u16(uint16_t v) { return u32(v); }
   WordWriter& boolean(bool v) { return u32(v ? 1 : 0); }
   WordWriter& option_tag(bool present) { return u32(present ? 1 : 0); }
   WordWriter& u64(uint64_t v) { return u32(static_cast<uint32_t>(v)).u32(static_cast<uint32_t>(v >> 32)); }
