@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <random>
+#include <vector>
 
 namespace kovra::stark {
 namespace {
@@ -67,6 +68,21 @@ TEST(BabyBear, OperationsAgreeWithPlainArithmetic) {
     ASSERT_EQ((-x).to_u32(), (P - a) % P);
     ASSERT_TRUE((x * y).is_reduced() && (x + y).is_reduced() && (x - y).is_reduced());
   }
+}
+
+// mont_reduce(t) is t / 2^32 mod P for every 64-bit t, checked against plain arithmetic at
+// the ends of the range and at the sums the lazy products form (up to four (P-1)^2).
+TEST(BabyBear, MontReduceTakesAnyWord) {
+  const uint64_t inv_r = 0x38400000u;  // 2^-32 mod P
+  ASSERT_EQ(inv_r * (uint64_t{1} << 32) % P, 1u);
+  auto ref = [&](uint64_t t) { return uint32_t((t % P) * inv_r % P); };
+  const uint64_t sq = uint64_t{P - 1} * (P - 1);
+  std::vector<uint64_t> cases = {0, 1, 0xffffffffu, uint64_t{1} << 32, sq, 2 * sq, 3 * sq,
+                                 4 * sq, uint64_t{P} << 32, (uint64_t{P} << 32) - 1,
+                                 ~uint64_t{0}, ~uint64_t{0} - 0xffffffffu};
+  std::mt19937_64 rng(7);
+  for (int i = 0; i < 20000; ++i) cases.push_back(rng());
+  for (uint64_t t : cases) ASSERT_EQ(E::mont_reduce(t), ref(t)) << t;
 }
 
 TEST(BabyBear, FieldLaws) {
@@ -180,6 +196,10 @@ TEST(BabyBearExt, ProductAndInverse) {
     ASSERT_EQ(x + (-x), X::zero());
     ASSERT_EQ(x * fe(a[0]), x * X(fe(a[0])));
   }
+  // The largest components give the largest unreduced sums inside the product.
+  const std::array<uint32_t, 4> top{P - 1, P - 1, P - 1, P - 1}, near{P - 2, P - 1, P - 3, P - 1};
+  EXPECT_EQ(ext(top) * ext(top), ext(ext_mul_ref(top, top)));
+  EXPECT_EQ(ext(top) * ext(near), ext(ext_mul_ref(top, near)));
   // Elements with zero components take other paths through the norm.
   for (const auto& a : {std::array<uint32_t, 4>{0, 0, 0, 1}, {0, 0, 5, 0}, {0, 7, 0, 0},
                         {3, 0, 0, 0}, {1, 0, 1, 0}, {0, 1, 0, 1}, {P - 1, P - 1, P - 1, P - 1}})

@@ -62,5 +62,27 @@ TEST(PolyEval, EmptyAndConstant) {
   EXPECT_EQ(poly_eval_ext(one_coeff, e(123)), e(7));
 }
 
+// The evaluation at a base-field point is the sum of c_k x^k, also with the largest words
+// (where the fused Horner step's unreduced sums are largest) and over a final-layer length.
+TEST(PolyEval, BasePointIsTheSumOfPowers) {
+  const uint32_t top = Fp::P - 1;
+  std::vector<Ext> c;
+  for (uint32_t k = 0; k < 256; ++k)
+    c.push_back(k % 5 == 0 ? Ext(Fp::from_u32(top), Fp::from_u32(top), Fp::from_u32(top),
+                                 Fp::from_u32(top))
+                           : Ext(Fp::from_u32(k * 7919), Fp::from_u32(top - k),
+                                 Fp::from_u32(k * k), Fp::from_u32(3 + k)));
+  for (const Fp x : {Fp::from_u32(top), Fp::from_u32(2), ROOTS[10].pow(77), Fp::zero()}) {
+    Ext acc;
+    Fp p = Fp::one();
+    for (const Ext& ck : c) {
+      acc += ck * p;
+      p *= x;
+    }
+    EXPECT_EQ(poly_eval_ext(c, x), acc) << x.to_u32();
+    EXPECT_EQ(poly_eval_ext(c, x), poly_eval_ext(c, Ext(x))) << x.to_u32();
+  }
+}
+
 }  // namespace
 }  // namespace kovra::stark

@@ -88,6 +88,8 @@ std::vector<Case> common_cases(AttestScenario (*base)(), const char* root_label)
        {}, 0},
       {"dev flag, all passed", base,
        [](AttestScenario& s) { s.env = {{"DURO0_DEV_MODE", "1"}}; }, {}, 3},
+      {"empty DURO0_DEV_MODE is no dev flag", base,
+       [](AttestScenario& s) { s.env = {{"DURO0_DEV_MODE", ""}}; }, {}, 0},
       {"dev flag and a failure", base,
        [](AttestScenario& s) {
          s.env = {{"DURO0_DEV_MODE", "1"}};

@@ -86,6 +86,8 @@ std::vector<MutationCase> common_cases(const char* mode, StatScenario (*base)(),
        {}, 0},
       {"dev flag, all passed", base, [](StatScenario& s) { s.env = {{"DURO0_DEV_MODE", "1"}}; },
        {}, 3},
+      {"DURO0_DEV_MODE 0 is no dev flag", base,
+       [](StatScenario& s) { s.env = {{"DURO0_DEV_MODE", "0"}}; }, {}, 0},
       {"dev flag and a failure", base,
        [](StatScenario& s) {
          s.env = {{"DURO0_DEV_MODE", "false"}};

@@ -98,6 +98,19 @@ class BabyBearElem {
     return r >= P ? r - P : r;
   }
 
+  // t / 2^32 mod P, reduced, for any 64-bit t (for instance a sum of up to four products of
+  // reduced words): the Montgomery reduction of a lazily accumulated sum. The quotient
+  // (t + m P) / 2^32 is at most 2^32 + P - 1; subtracting 2P, then P, where they fit brings it
+  // below P (2^32 - P < 2P).
+  static constexpr uint32_t mont_reduce(uint64_t t) {
+    const uint32_t m = static_cast<uint32_t>(t) * M_PRIME;
+    // t + m P is a multiple of 2^32; its low halves add to 2^32 unless both are zero.
+    uint64_t u = (t >> 32) + ((uint64_t{m} * P) >> 32) + (static_cast<uint32_t>(t) != 0);
+    if (u >= 2 * uint64_t{P}) u -= 2 * uint64_t{P};
+    if (u >= P) u -= P;
+    return static_cast<uint32_t>(u);
+  }
+
  private:
   uint32_t w_ = 0;
 };
@@ -158,13 +171,24 @@ class BabyBearExtElem {
   friend constexpr BabyBearExtElem operator*(BabyBearElem b, const BabyBearExtElem& a) {
     return a * b;
   }
+  // The schoolbook product with X^4 = -11 folding degrees 4..6 back:
+  //   c0 = x0 y0 - 11 (x1 y3 + x2 y2 + x3 y1)
+  //   c1 = x0 y1 + x1 y0 - 11 (x2 y3 + x3 y2)
+  //   c2 = x0 y2 + x1 y1 + x2 y0 - 11 x3 y3
+  //   c3 = x0 y3 + x1 y2 + x2 y1 + x3 y0
+  // Each sum is taken over unreduced 64-bit word products (at most four, each below P^2, so
+  // below 2^64) and reduced once.
   friend constexpr BabyBearExtElem operator*(const BabyBearExtElem& a, const BabyBearExtElem& b) {
-    const auto& x = a.c;
-    const auto& y = b.c;
-    return {x[0] * y[0] + kMinusEleven * (x[1] * y[3] + x[2] * y[2] + x[3] * y[1]),
-            x[0] * y[1] + x[1] * y[0] + kMinusEleven * (x[2] * y[3] + x[3] * y[2]),
-            x[0] * y[2] + x[1] * y[1] + x[2] * y[0] + kMinusEleven * (x[3] * y[3]),
-            x[0] * y[3] + x[1] * y[2] + x[2] * y[1] + x[3] * y[0]};
+    const uint64_t x0 = a.c[0].raw(), x1 = a.c[1].raw(), x2 = a.c[2].raw(), x3 = a.c[3].raw();
+    const uint64_t y0 = b.c[0].raw(), y1 = b.c[1].raw(), y2 = b.c[2].raw(), y3 = b.c[3].raw();
+    const uint64_t m11 = kMinusEleven.raw();
+    const uint64_t d4 = BabyBearElem::mont_reduce(x1 * y3 + x2 * y2 + x3 * y1);
+    const uint64_t d5 = BabyBearElem::mont_reduce(x2 * y3 + x3 * y2);
+    const uint64_t d6 = BabyBearElem::mont_reduce(x3 * y3);
+    return {BabyBearElem::from_raw(BabyBearElem::mont_reduce(x0 * y0 + m11 * d4)),
+            BabyBearElem::from_raw(BabyBearElem::mont_reduce(x0 * y1 + x1 * y0 + m11 * d5)),
+            BabyBearElem::from_raw(BabyBearElem::mont_reduce(x0 * y2 + x1 * y1 + x2 * y0 + m11 * d6)),
+            BabyBearElem::from_raw(BabyBearElem::mont_reduce(x0 * y3 + x1 * y2 + x2 * y1 + x3 * y0))};
   }
   constexpr BabyBearExtElem& operator+=(const BabyBearExtElem& b) { return *this = *this + b; }
   constexpr BabyBearExtElem& operator-=(const BabyBearExtElem& b) { return *this = *this - b; }

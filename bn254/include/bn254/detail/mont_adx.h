@@ -1,9 +1,10 @@
 // Montgomery product and sum of two products for x86-64 processors with BMI2 and ADX.
 //
 // The same operand-scanning algorithm as mont.h, each pass written with mulx and the two
-// independent carry chains of adcx (CF) and adox (OF). One pass is one asm block; the caller
-// rotates the five state words, so the compiler allocates the registers. The result is left
-// below 2m for the caller's single conditional subtraction. Used only when the processor has
+// independent carry chains of adcx (CF) and adox (OF): a product pass is a multiply-accumulate
+// block and a reduction block, a pass of a sum of two products one block. The caller rotates
+// the five state words, so the compiler allocates the registers. The result is left below 2m
+// for the caller's single conditional subtraction. Used only when the processor has
 // both extensions (see `have_adx`), and only in optimised builds, which can give its blocks
 // the registers they name.
 #pragma once
