@@ -93,6 +93,10 @@ TEST(Fq, OperationsMatchTheBigIntegerModel) {
     const Fq a = from_big(x);
     EXPECT_EQ(canon(a.neg()), (kP - x) % kP);
     EXPECT_EQ(canon(a.doubled()), (x + x) % kP);
+    // a/2: the integer (x + (x odd ? p : 0))/2, and the same value as the product by 1/2.
+    EXPECT_EQ(canon(a.halved()), (x + (x.bit(0) ? kP : BigUint(0))) / BigUint(2));
+    EXPECT_EQ(a.halved(), a.mul(*from_big(BigUint(2)).inverse()));
+    EXPECT_EQ(a.halved().doubled(), a);
     EXPECT_EQ(canon(a.square()), (x * x) % kP);
     EXPECT_EQ(a.square(), a.mul(a));
     if (!x.is_zero()) {

@@ -41,6 +41,7 @@ struct Fq2 {
   constexpr Fq2 sub(const Fq2& b) const { Fq2 r = *this; r.sub_assign(b); return r; }
   constexpr Fq2 doubled() const { Fq2 r = *this; r.double_in_place(); return r; }
   constexpr Fq2 neg() const { return Fq2{c0.neg(), c1.neg()}; }
+  constexpr Fq2 halved() const { return Fq2{c0.halved(), c1.halved()}; }
 
   // (a0·b0 - a1·b1) + (a0·b1 + a1·b0)·u, each part one sum of two products.
   constexpr Fq2 mul(const Fq2& b) const {

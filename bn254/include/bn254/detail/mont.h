@@ -132,6 +132,20 @@ constexpr void double_in_place(Limbs& a) {
   a = {a0, a1, a2, a3};
 }
 
+// a/2 mod m: a itself when even, else a + m (below 2^255, so no bit is lost); then one shift.
+// The Montgomery form of a/2 is the half of the form of a, so this needs no product.
+template <class Params>
+constexpr Limbs halve(const Limbs& a) {
+  constexpr const Limbs& m = Params::kModulus;
+  const uint64_t mask = 0 - (a[0] & 1);
+  uint64_t carry = 0;
+  const uint64_t s0 = adc(a[0], m[0] & mask, carry);
+  const uint64_t s1 = adc(a[1], m[1] & mask, carry);
+  const uint64_t s2 = adc(a[2], m[2] & mask, carry);
+  const uint64_t s3 = adc(a[3], m[3] & mask, carry);
+  return {(s0 >> 1) | (s1 << 63), (s1 >> 1) | (s2 << 63), (s2 >> 1) | (s3 << 63), s3 >> 1};
+}
+
 template <class Params>
 constexpr Limbs neg(const Limbs& a) {
   if (limbs_is_zero(a)) return a;
