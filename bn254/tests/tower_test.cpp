@@ -25,10 +25,15 @@ const Fq2 kXi = fq2(9, 1);
 
 std::string seed_trace() { return "KOVRA_TEST_SEED=" + std::to_string(testing::test_seed()); }
 
+// The element whose Montgomery form is p - 1.
+constexpr Fq kLargest{{FQ_MODULUS[0] - 1, FQ_MODULUS[1], FQ_MODULUS[2], FQ_MODULUS[3]}};
+
 // Fq2 values with zero and p - 1 components, and random ones.
 std::vector<Fq2> fq2_values(testing::TestRng& rng) {
   std::vector<Fq2> v = {Fq2::one(),        Fq2{Fq{}, FQ_ONE},       Fq2{FQ_MINUS_ONE, FQ_MINUS_ONE},
-                        Fq2{FQ_MINUS_ONE, Fq{}}, Fq2{Fq{}, FQ_MINUS_ONE}, fq2(5, 0)};
+                        Fq2{FQ_MINUS_ONE, Fq{}}, Fq2{Fq{}, FQ_MINUS_ONE}, fq2(5, 0),
+                        // The largest stored words: sums of the parts come closest to 2p.
+                        Fq2{kLargest, kLargest}, Fq2{kLargest, FQ_ONE}};
   for (int i = 0; i < 6; ++i) v.push_back(rng.fq2());
   return v;
 }

@@ -55,14 +55,14 @@ struct Fq2 {
   constexpr void mul_assign(const Fq2& b) { *this = mul(b); }
 
   // (a0 + a1)(a0 - a1) + 2·a0·a1·u.
+  // The sum and the double are operands of the products only (see detail::add_for_product).
   constexpr void square_in_place() {
+    using P = detail::FqParams;
     const Fq a0 = c0;
     const Fq v = c0.sub(c1);
-    Fq s = c0;
-    s.add_assign(c1);
-    Fq d = c1;
-    d.double_in_place();
-    detail::two_products<detail::FqParams>(c0.mont, c1.mont, s.mont, v.mont, d.mont, a0.mont);
+    const Limbs s = detail::add_for_product<P>(c0.mont, c1.mont);
+    const Limbs d = detail::add_for_product<P>(c1.mont, c1.mont);
+    detail::two_products<P>(c0.mont, c1.mont, s, v.mont, d, a0.mont);
   }
   constexpr Fq2 square() const { Fq2 r = *this; r.square_in_place(); return r; }
 

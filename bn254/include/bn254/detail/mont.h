@@ -356,6 +356,27 @@ constexpr void two_sums_of_two_products(Limbs& r0, Limbs& r1, const Limbs& a0, c
   r1 = sum_of_two_products<Params>(c0, c1, d0, d1);
 }
 
+// a + b as an operand of a single product (mul, square, two_products; not a sum of two
+// products): on the mulx path it is left below 2m, which such a product takes (each pass keeps
+// its state below a + m < 3m < 2^256, and a·b < 4m^2 < m·R leaves the result below 2m before
+// its final subtraction); on the portable path it is reduced as usual.
+template <class Params>
+constexpr Limbs add_for_product(const Limbs& a, const Limbs& b) {
+#ifdef KOVRA_BN254_HAVE_ADX_PATH
+  if (!std::is_constant_evaluated() && __builtin_expect(have_adx, 1)) {
+    uint64_t carry = 0;
+    const uint64_t s0 = adc(a[0], b[0], carry);
+    const uint64_t s1 = adc(a[1], b[1], carry);
+    const uint64_t s2 = adc(a[2], b[2], carry);
+    const uint64_t s3 = adc(a[3], b[3], carry);
+    return {s0, s1, s2, s3};
+  }
+#endif
+  Limbs r = a;
+  add_assign<Params>(r, b);
+  return r;
+}
+
 // Montgomery reduction of the four words alone (the product by one): the canonical integer of
 // a stored value. No final subtraction is needed for a stored value below m.
 template <class Params>
