@@ -106,6 +106,27 @@ TEST(Fq6, KnownAnswers) {
   EXPECT_FALSE((Fq6{Fq2{}, Fq2{}, Fq2{Fq{}, FQ_ONE}}.is_zero()));
 }
 
+// The product by ξ (one reduction of a small multiple per part) against the product by the
+// element 9 + u, on the Fq2 edge values and random ones, and on parts whose integers 9·t0 + p - t1
+// and 9·t1 + t0 fall at the quotient table's steps (near multiples of p and of 2^250).
+TEST(Fq6, ProductByXiMatchesTheFullProduct) {
+  testing::TestRng rng;
+  SCOPED_TRACE(seed_trace());
+  std::vector<Fq2> values = fq2_values(rng);
+  const Fq2 small_multiples[] = {
+      Fq2{Fq{{0, 0, 0, uint64_t{1} << 58}}, Fq{}},  // 2^250
+      Fq2{Fq{{~0ull, ~0ull, ~0ull, (uint64_t{1} << 58) - 1}}, kLargest},
+      Fq2{Fq{{0, 0, 0, uint64_t{3} << 58}}, Fq{{0, 0, 0, uint64_t{1} << 59}}},
+  };
+  for (const Fq2& t : small_multiples) values.push_back(t);
+  // The largest part against small ones: sums at the top of the range, 9(p - 1) + p - d.
+  for (uint64_t d = 0; d < 9; ++d) {
+    values.push_back(Fq2{kLargest, Fq{{d, 0, 0, 0}}});
+    values.push_back(Fq2{Fq{{d, 0, 0, 0}}, kLargest});
+  }
+  for (const Fq2& t : values) EXPECT_EQ(Fq6::mul_fq2_by_nonresidue(t), t.mul(kXi));
+}
+
 TEST(Fq6, Laws) {
   testing::TestRng rng;
   SCOPED_TRACE(seed_trace());

@@ -377,6 +377,115 @@ constexpr Limbs add_for_product(const Limbs& a, const Limbs& b) {
   return r;
 }
 
+// Reduction of a small multiple: x mod m for a five-word x below 2^257 (so at least below
+// 10m, m being above 2^253). The top bits y = x >> 250 give the quotient estimate
+// q = floor(y·2^250/m) from a table; q·m <= x, and x - q·m < 2^250 + m < 2m, so one
+// conditional subtraction ends it. Needs m > 2^253 (q stays below 11).
+template <class Params>
+struct SmallQuotients {
+  static constexpr size_t kTop = 128;  // y < 2^7
+  static constexpr size_t kMultiples = 11;
+  // multiples[k] = k·m, five words.
+  std::array<std::array<uint64_t, 5>, kMultiples> multiples{};
+  std::array<uint8_t, kTop> quotient{};
+
+  constexpr SmallQuotients() {
+    constexpr const Limbs& m = Params::kModulus;
+    for (size_t k = 1; k < kMultiples; ++k) {
+      uint64_t carry = 0;
+      for (size_t i = 0; i < 4; ++i) {
+        const u128 t = static_cast<u128>(multiples[k - 1][i]) + m[i] + carry;
+        multiples[k][i] = lo64(t);
+        carry = hi64(t);
+      }
+      multiples[k][4] = multiples[k - 1][4] + carry;
+    }
+    for (size_t y = 0; y < kTop; ++y) {
+      // y·2^250 as five words: bits 58..63 of word 3 and word 4.
+      const uint64_t w3 = static_cast<uint64_t>(y) << 58, w4 = static_cast<uint64_t>(y) >> 6;
+      uint8_t q = 0;
+      for (size_t k = 1; k < kMultiples; ++k) {
+        const auto& km = multiples[k];
+        const bool le = km[4] != w4 ? km[4] < w4
+                                    : (km[3] != w3 ? km[3] < w3
+                                                   : (km[2] | km[1] | km[0]) == 0);
+        if (le) q = static_cast<uint8_t>(k);
+      }
+      quotient[y] = q;
+    }
+  }
+};
+
+template <class Params>
+inline constexpr SmallQuotients<Params> kSmallQuotients{};
+
+template <class Params>
+constexpr Limbs reduce_small_multiple(const std::array<uint64_t, 5>& x) {
+  const auto& table = kSmallQuotients<Params>;
+  const uint64_t y = (x[4] << 6) | (x[3] >> 58);
+  const auto& qm = table.multiples[table.quotient[y]];
+  uint64_t borrow = 0;
+  uint64_t r0 = sbb(x[0], qm[0], borrow);
+  uint64_t r1 = sbb(x[1], qm[1], borrow);
+  uint64_t r2 = sbb(x[2], qm[2], borrow);
+  uint64_t r3 = sbb(x[3], qm[3], borrow);
+  reduce_once<Params>(r0, r1, r2, r3);
+  return {r0, r1, r2, r3};
+}
+
+// 9·a + (m - b) as five words (below 10m), for a, b below m.
+template <class Params>
+constexpr std::array<uint64_t, 5> nine_times_minus(const Limbs& a, const Limbs& b) {
+  constexpr const Limbs& m = Params::kModulus;
+  uint64_t borrow = 0;
+  const uint64_t n0 = sbb(m[0], b[0], borrow);
+  const uint64_t n1 = sbb(m[1], b[1], borrow);
+  const uint64_t n2 = sbb(m[2], b[2], borrow);
+  const uint64_t n3 = sbb(m[3], b[3], borrow);
+  // 8a, then + a, then + (m - b).
+  uint64_t x4 = a[3] >> 61;
+  uint64_t x3 = (a[3] << 3) | (a[2] >> 61);
+  uint64_t x2 = (a[2] << 3) | (a[1] >> 61);
+  uint64_t x1 = (a[1] << 3) | (a[0] >> 61);
+  uint64_t x0 = a[0] << 3;
+  uint64_t carry = 0;
+  x0 = adc(x0, a[0], carry);
+  x1 = adc(x1, a[1], carry);
+  x2 = adc(x2, a[2], carry);
+  x3 = adc(x3, a[3], carry);
+  x4 = adc(x4, 0, carry);
+  carry = 0;
+  x0 = adc(x0, n0, carry);
+  x1 = adc(x1, n1, carry);
+  x2 = adc(x2, n2, carry);
+  x3 = adc(x3, n3, carry);
+  x4 = adc(x4, 0, carry);
+  return {x0, x1, x2, x3, x4};
+}
+
+// 9·a + b as five words (below 10m), for a, b below m.
+template <class Params>
+constexpr std::array<uint64_t, 5> nine_times_plus(const Limbs& a, const Limbs& b) {
+  uint64_t x4 = a[3] >> 61;
+  uint64_t x3 = (a[3] << 3) | (a[2] >> 61);
+  uint64_t x2 = (a[2] << 3) | (a[1] >> 61);
+  uint64_t x1 = (a[1] << 3) | (a[0] >> 61);
+  uint64_t x0 = a[0] << 3;
+  uint64_t carry = 0;
+  x0 = adc(x0, a[0], carry);
+  x1 = adc(x1, a[1], carry);
+  x2 = adc(x2, a[2], carry);
+  x3 = adc(x3, a[3], carry);
+  x4 = adc(x4, 0, carry);
+  carry = 0;
+  x0 = adc(x0, b[0], carry);
+  x1 = adc(x1, b[1], carry);
+  x2 = adc(x2, b[2], carry);
+  x3 = adc(x3, b[3], carry);
+  x4 = adc(x4, 0, carry);
+  return {x0, x1, x2, x3, x4};
+}
+
 // Montgomery reduction of the four words alone (the product by one): the canonical integer of
 // a stored value. No final subtraction is needed for a stored value below m.
 template <class Params>
