@@ -88,6 +88,9 @@ TEST(Fq2, Laws) {
       EXPECT_EQ(f, pow(a, kP.pow(static_cast<unsigned>(k)))) << "k = " << k;
     }
     for (const Fq2& b : values) {
+      // The product by a sum formed without its reduction.
+      EXPECT_EQ(a.mul_by_sum(b, values[2]), a.mul(b.add(values[2])));
+      EXPECT_EQ(a.mul_by_sum(b, b), a.mul(b.doubled()));
       // Against the schoolbook formula with separate reductions.
       EXPECT_EQ(a.mul(b), (Fq2{a.c0.mul(b.c0).sub(a.c1.mul(b.c1)), a.c0.mul(b.c1).add(a.c1.mul(b.c0))}));
     }

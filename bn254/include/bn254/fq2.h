@@ -53,6 +53,17 @@ struct Fq2 {
     return r;
   }
   constexpr void mul_assign(const Fq2& b) { *this = mul(b); }
+  // self·(x + y), the sum formed without its reduction (see detail::add_for_product).
+  constexpr Fq2 mul_by_sum(const Fq2& x, const Fq2& y) const {
+    using P = detail::FqParams;
+    const Limbs s0 = detail::add_for_product<P>(x.c0.mont, y.c0.mont);
+    const Limbs s1 = detail::add_for_product<P>(x.c1.mont, y.c1.mont);
+    const Fq minus_c1 = c1.neg();
+    Fq2 r;
+    detail::two_sums_of_two_products<P>(r.c0.mont, r.c1.mont, c0.mont, minus_c1.mont, s0, s1,
+                                        c0.mont, c1.mont, s1, s0);
+    return r;
+  }
 
   // (a0 + a1)(a0 - a1) + 2·a0·a1·u.
   // The sum and the double are operands of the products only (see detail::add_for_product).

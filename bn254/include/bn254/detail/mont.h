@@ -356,10 +356,12 @@ constexpr void two_sums_of_two_products(Limbs& r0, Limbs& r1, const Limbs& a0, c
   r1 = sum_of_two_products<Params>(c0, c1, d0, d1);
 }
 
-// a + b as an operand of a single product (mul, square, two_products; not a sum of two
-// products): on the mulx path it is left below 2m, which such a product takes (each pass keeps
-// its state below a + m < 3m < 2^256, and a·b < 4m^2 < m·R leaves the result below 2m before
-// its final subtraction); on the portable path it is reduced as usual.
+// a + b as an operand of a product, left below 2m on the mulx path (reduced as usual on the
+// portable path). Allowed as either operand of a single product (mul, two_products), and as the
+// word-scanned operands b0, b1 of a sum of two products a0·b0 + a1·b1 whose a0, a1 are below m.
+// Each pass keeps its state below the sum of the multiplicands plus m (at most 3m < 2^256),
+// and the products stay below 4m^2 < m·R, so the result is below 2m before its final
+// subtraction.
 template <class Params>
 constexpr Limbs add_for_product(const Limbs& a, const Limbs& b) {
 #ifdef KOVRA_BN254_HAVE_ADX_PATH
