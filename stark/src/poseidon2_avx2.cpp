@@ -155,19 +155,36 @@ KOVRA_AVX2 inline uint32_t horizontal_sum(__m256i v) {
   return uint32_t(_mm256_cvtsi256_si32(v));
 }
 
-// Scalar Montgomery product on signed values, as mul_signed above. P^-1 = 2^31 + 2^27 + 1
-// and P = 2^31 - 2^27 + 1 turn both reduction products into shifts, which are quicker
-// than multiplications on the S-box's path.
-inline int32_t mul_signed(int32_t a, int32_t b) {
-  const int64_t t = int64_t{a} * b;
-  const uint32_t t_low = static_cast<uint32_t>(t);
-  const int64_t q = static_cast<int32_t>(t_low + (t_low << 27) + (t_low << 31));
-  const int64_t q_times_p = q * (int64_t{1} << 31) - q * (int64_t{1} << 27) + q;
-  return static_cast<int32_t>((t - q_times_p) >> 32);
+// The scalar path of the partial rounds reduces by shifts alone, which P = 15 * 2^27 + 1
+// allows: with q = t mod 2^27, t - q P = (t >> 27) 2^27 - 15 q 2^27, so
+//   shift_reduce(t) = (t >> 27) - 15 q  is congruent to t 2^-27,
+// and for |t| < 2^62 two of them give a value in [-P - 255, 255]. Products of values below
+// 2^31 in magnitude stay below 2^62, so these values multiply again without a correction.
+// The powers of 2^-54 that every product brings are folded into constants.
+inline int64_t shift_reduce(int64_t t) {
+  const int64_t q = t & ((int64_t{1} << 27) - 1);
+  return (t >> 27) + q - (q << 4);
 }
 
-inline BabyBearElem canonical(int32_t d) {
-  return BabyBearElem::from_raw(static_cast<uint32_t>(d < 0 ? d + int32_t(BabyBearElem::P) : d));
+// a b 2^-54 (mod P) in [-P - 255, 255], for |a|, |b| < 2^31.
+inline int64_t mul_reduce(int64_t a, int64_t b) { return shift_reduce(shift_reduce(a * b)); }
+
+// 2^e mod P.
+constexpr uint64_t pow2_mod_p(uint64_t e) {
+  uint64_t acc = 1, base = 2;
+  for (; e != 0; e >>= 1) {
+    if (e & 1) acc = acc * base % BabyBearElem::P;
+    base = base * base % BabyBearElem::P;
+  }
+  return acc;
+}
+
+// A value in [-2P, P) as its canonical word, without branches (the sign is data).
+inline BabyBearElem canonical_wide(int64_t d) {
+  constexpr int64_t P = BabyBearElem::P;
+  d += (d >> 63) & P;
+  d += (d >> 63) & P;
+  return BabyBearElem::from_raw(static_cast<uint32_t>(d));
 }
 
 // The 21 partial rounds. Cell 0 is carried as a scalar, cells 1..23 stay in the vectors (lane
@@ -178,12 +195,19 @@ inline BabyBearElem canonical(int32_t d) {
 // So the next x is y (D0 + 1) + (R + next constant), and the next R is
 // sum_i cell_i D_i + 23 S. Only x^7 (D0 + 1), formed three products deep, and one addition
 // lie on the round-to-round path; the sums are formed beside it.
+//
+// x is a Montgomery word (congruent to e 2^32 for the element e) in (-2^31, 2^31). With
+// mul_reduce's factor 2^-54: x^2 -> e^2 2^10, x^4 -> e^4 2^-34, x c -> e c 2^-22 and
+// (x^2)(x c)(x^4) -> e^7 c 2^-154; so c = (D0 + 1) 2^186 gives the word of e^7 (D0 + 1),
+// three products deep. The word of e^7 itself, which only the sums need, is one product
+// further: by (D0 + 1)^-1 2^54.
 KOVRA_AVX2 void partial_rounds(State& s) {
-  constexpr int32_t P = int32_t(BabyBearElem::P);
+  constexpr uint64_t P = BabyBearElem::P;
+  constexpr int64_t kSeventhD0 = int64_t((kPlainDiagonal[0] + 1) % P * pow2_mod_p(186) % P);
+  constexpr int64_t kUndoD0 =
+      int64_t(BabyBearElem::from_u32(kPlainDiagonal[0] + 1).inv().to_u32() * pow2_mod_p(54) % P);
   const __m256i d0 = _mm256_blend_epi32(load(&kDiagonal[0]), _mm256_setzero_si256(), 0b00000001);
   const __m256i d1 = load(&kDiagonal[8]), d2 = load(&kDiagonal[16]);
-  const int32_t d0_plus_one =
-      int32_t((BabyBearElem::from_raw(kDiagonal[0]) + BabyBearElem::one()).raw());
   const BabyBearElem twenty_three = BabyBearElem::from_u32(23);
   const auto rc = [](size_t r) { return BabyBearElem::from_raw(kRoundConstants[r][0]); };
 
@@ -192,27 +216,24 @@ KOVRA_AVX2 void partial_rounds(State& s) {
   BabyBearElem rest =
       BabyBearElem::from_raw(horizontal_sum(add(add(_mm256_and_si256(v0, lane0_clear), v1), v2)));
   BabyBearElem first = BabyBearElem::from_raw(uint32_t(_mm256_cvtsi256_si32(v0))) + rc(kFirstPartial);
-  int32_t x = int32_t(first.raw());
+  int64_t x = first.raw();
   BabyBearElem cell0;
   for (size_t r = kFirstPartial; r < kSecondFull; ++r) {
     // Beside the S-box: the products cell_i D_i and their sum.
     const __m256i p0 = mul(v0, d0), p1 = mul(v1, d1), p2 = mul(v2, d2);
     const BabyBearElem products = BabyBearElem::from_raw(horizontal_sum(add(add(p0, p1), p2)));
 
-    const int32_t x2 = mul_signed(x, x);
-    const int32_t x4 = mul_signed(x2, x2);
-    const int32_t x3 = mul_signed(x2, x);
-    const int32_t xd = mul_signed(x, d0_plus_one);
-    const BabyBearElem y = canonical(mul_signed(x3, x4));
-    const int32_t yd = mul_signed(mul_signed(xd, x2), x4);  // x^7 (D0 + 1)
+    const int64_t x2 = mul_reduce(x, x);
+    const int64_t x4 = mul_reduce(x2, x2);
+    const int64_t x3d = mul_reduce(x2, mul_reduce(x, kSeventhD0));
+    const int64_t yd = mul_reduce(x3d, x4);
+    const BabyBearElem y = canonical_wide(mul_reduce(yd, kUndoD0));
 
     const BabyBearElem sum = y + rest;
     if (r + 1 < kSecondFull) {
-      int64_t next = int64_t{yd} + (rest + rc(r + 1)).raw();  // in (-P, 2P)
-      if (next >= P) next -= P;
-      x = int32_t(next);
+      x = yd + (rest + rc(r + 1)).raw();  // x^7 (D0 + 1) + R + constant
     } else {
-      cell0 = canonical(yd) + rest;
+      cell0 = canonical_wide(yd) + rest;
     }
     const __m256i sum_vec = _mm256_set1_epi32(int(sum.raw()));
     v0 = add(p0, sum_vec);
