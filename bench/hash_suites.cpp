@@ -1,4 +1,4 @@
-// Poseidon2 permutation (scalar and AVX2), hash_pair of every suite and one bare SHA-256
+// Poseidon2 permutation (scalar, AVX2, AVX-512 and the one dispatched to), hash_pair of every suite and one bare SHA-256
 // compression, in one run so that their ratios compare like with like.
 #include <benchmark/benchmark.h>
 
@@ -40,6 +40,19 @@ void BM_Poseidon2PermuteAvx2(benchmark::State& state) {
   permute_chain<poseidon2_permute_avx2>(state);
 }
 BENCHMARK(BM_Poseidon2PermuteAvx2);
+
+void BM_Poseidon2PermuteAvx512(benchmark::State& state) {
+  if (!poseidon2_has_avx512()) {
+    state.SkipWithError("no AVX-512 on this processor");
+    return;
+  }
+  permute_chain<poseidon2_permute_avx512>(state);
+}
+BENCHMARK(BM_Poseidon2PermuteAvx512);
+
+// What poseidon2_permute runs on this processor.
+void BM_Poseidon2PermuteSimd(benchmark::State& state) { permute_chain<poseidon2_permute>(state); }
+BENCHMARK(BM_Poseidon2PermuteSimd);
 
 void BM_Sha256Compression(benchmark::State& state) {
   auto s = kovra::base::kSha256InitialState;

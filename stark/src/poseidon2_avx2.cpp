@@ -13,11 +13,9 @@
 // the scalar S-box and one addition.
 #include "stark/poseidon2.h"
 
-#include "poseidon2_constants.h"
-
 #if defined(__x86_64__) || defined(__i386__)
-#include <immintrin.h>
 #define KOVRA_HAVE_AVX2_PATH 1
+#include "poseidon2_avx2.h"
 #endif
 
 namespace kovra::stark {
@@ -26,41 +24,7 @@ namespace kovra::stark {
 
 namespace {
 
-using namespace poseidon2_detail;
-
-#define KOVRA_AVX2 __attribute__((target("avx2")))
-
-KOVRA_AVX2 inline __m256i p_vec() { return _mm256_set1_epi32(int(BabyBearElem::P)); }
-
-KOVRA_AVX2 inline __m256i add(__m256i a, __m256i b) {
-  const __m256i s = _mm256_add_epi32(a, b);
-  return _mm256_min_epu32(s, _mm256_sub_epi32(s, p_vec()));
-}
-
-// The Montgomery product on signed lanes: operands in (-P, P), result in (-P, P), not
-// brought into [0, P). With t = a b and q = t P^-1 mod 2^32 taken as signed, the low halves
-// of t and q P agree, so t - q P holds (t - q P) / 2^32 in its high half; |t| < P^2 and
-// |q P| <= 2^31 P keep that within (-P, P). The odd lanes are moved down by shuffles rather
-// than shifts, which leaves the multiplier ports to the products.
-KOVRA_AVX2 inline __m256i mul_signed(__m256i a, __m256i b) {
-  const __m256i p = p_vec();
-  const __m256i p_inv = _mm256_set1_epi32(int(0x88000001u));  // P^-1 mod 2^32
-  const __m256i t_even = _mm256_mul_epi32(a, b);
-  const __m256i t_odd = _mm256_mul_epi32(_mm256_shuffle_epi32(a, 0xf5), _mm256_shuffle_epi32(b, 0xf5));
-  const __m256i qp_even = _mm256_mul_epi32(_mm256_mul_epi32(t_even, p_inv), p);
-  const __m256i qp_odd = _mm256_mul_epi32(_mm256_mul_epi32(t_odd, p_inv), p);
-  const __m256i d_even = _mm256_shuffle_epi32(_mm256_sub_epi64(t_even, qp_even), 0xf5);
-  const __m256i d_odd = _mm256_sub_epi64(t_odd, qp_odd);
-  return _mm256_blend_epi32(d_even, d_odd, 0b10101010);
-}
-
-// A lane in (-P, P) brought into [0, P): a negative lane, read unsigned, is above P + d.
-KOVRA_AVX2 inline __m256i canonical(__m256i d) {
-  return _mm256_min_epu32(d, _mm256_add_epi32(d, p_vec()));
-}
-
-// The Montgomery product of canonical lanes, canonical.
-KOVRA_AVX2 inline __m256i mul(__m256i a, __m256i b) { return canonical(mul_signed(a, b)); }
+using namespace poseidon2_avx2;
 
 // The S-box works on the even and odd lanes apart, each value in the low half of a 64-bit
 // lane, which is where the signed 32x32 multiply reads it; so no blend is needed between
@@ -110,14 +74,6 @@ KOVRA_AVX2 inline __m256i m4(__m256i x) {
   return add(t4, ab_ba);                                                   // a+b a b+a b
 }
 
-struct State {
-  __m256i v[3];
-};
-
-KOVRA_AVX2 inline __m256i load(const uint32_t* p) {
-  return _mm256_loadu_si256(reinterpret_cast<const __m256i*>(p));
-}
-
 // Full-round constants less P (wrapping): a canonical word plus one of them lies in
 // [-P, P), which the signed S-box takes as it is, so the constants cost one addition.
 constexpr std::array<Row, kRounds> constants_less_p() {
@@ -146,104 +102,6 @@ KOVRA_AVX2 inline void external_layer(State& s, const Row* next_rc_less_p) {
 KOVRA_AVX2 inline void full_round_after_constants(State& s, const Row* next_rc_less_p) {
   for (auto& v : s.v) v = sbox(v);
   external_layer(s, next_rc_less_p);
-}
-
-KOVRA_AVX2 inline uint32_t horizontal_sum(__m256i v) {
-  v = add(v, _mm256_permute2x128_si256(v, v, 0x01));
-  v = add(v, _mm256_shuffle_epi32(v, 0x4e));
-  v = add(v, _mm256_shuffle_epi32(v, 0xb1));
-  return uint32_t(_mm256_cvtsi256_si32(v));
-}
-
-// The scalar path of the partial rounds reduces by shifts alone, which P = 15 * 2^27 + 1
-// allows: with q = t mod 2^27, t - q P = (t >> 27) 2^27 - 15 q 2^27, so
-//   shift_reduce(t) = (t >> 27) - 15 q  is congruent to t 2^-27,
-// and for |t| < 2^62 two of them give a value in [-P - 255, 255]. Products of values below
-// 2^31 in magnitude stay below 2^62, so these values multiply again without a correction.
-// The powers of 2^-54 that every product brings are folded into constants.
-inline int64_t shift_reduce(int64_t t) {
-  const int64_t q = t & ((int64_t{1} << 27) - 1);
-  return (t >> 27) + q - (q << 4);
-}
-
-// a b 2^-54 (mod P) in [-P - 255, 255], for |a|, |b| < 2^31.
-inline int64_t mul_reduce(int64_t a, int64_t b) { return shift_reduce(shift_reduce(a * b)); }
-
-// 2^e mod P.
-constexpr uint64_t pow2_mod_p(uint64_t e) {
-  uint64_t acc = 1, base = 2;
-  for (; e != 0; e >>= 1) {
-    if (e & 1) acc = acc * base % BabyBearElem::P;
-    base = base * base % BabyBearElem::P;
-  }
-  return acc;
-}
-
-// A value in [-2P, P) as its canonical word, without branches (the sign is data).
-inline BabyBearElem canonical_wide(int64_t d) {
-  constexpr int64_t P = BabyBearElem::P;
-  d += (d >> 63) & P;
-  d += (d >> 63) & P;
-  return BabyBearElem::from_raw(static_cast<uint32_t>(d));
-}
-
-// The 21 partial rounds. Cell 0 is carried as a scalar, cells 1..23 stay in the vectors (lane
-// 0 of v[0] is ignored: its diagonal entry is taken as zero below).
-//
-// Round r, with x = cell 0 + constant, y = x^7 and R = the sum of cells 1..23:
-//   S = y + R;  cell 0 becomes y D0 + S = y (D0 + 1) + R;  cell i becomes cell_i D_i + S.
-// So the next x is y (D0 + 1) + (R + next constant), and the next R is
-// sum_i cell_i D_i + 23 S. Only x^7 (D0 + 1), formed three products deep, and one addition
-// lie on the round-to-round path; the sums are formed beside it.
-//
-// x is a Montgomery word (congruent to e 2^32 for the element e) in (-2^31, 2^31). With
-// mul_reduce's factor 2^-54: x^2 -> e^2 2^10, x^4 -> e^4 2^-34, x c -> e c 2^-22 and
-// (x^2)(x c)(x^4) -> e^7 c 2^-154; so c = (D0 + 1) 2^186 gives the word of e^7 (D0 + 1),
-// three products deep. The word of e^7 itself, which only the sums need, is one product
-// further: by (D0 + 1)^-1 2^54.
-KOVRA_AVX2 void partial_rounds(State& s) {
-  constexpr uint64_t P = BabyBearElem::P;
-  constexpr int64_t kSeventhD0 = int64_t((kPlainDiagonal[0] + 1) % P * pow2_mod_p(186) % P);
-  constexpr int64_t kUndoD0 =
-      int64_t(BabyBearElem::from_u32(kPlainDiagonal[0] + 1).inv().to_u32() * pow2_mod_p(54) % P);
-  const __m256i d0 = _mm256_blend_epi32(load(&kDiagonal[0]), _mm256_setzero_si256(), 0b00000001);
-  const __m256i d1 = load(&kDiagonal[8]), d2 = load(&kDiagonal[16]);
-  const BabyBearElem twenty_three = BabyBearElem::from_u32(23);
-  const auto rc = [](size_t r) { return BabyBearElem::from_raw(kRoundConstants[r][0]); };
-
-  const __m256i lane0_clear = _mm256_setr_epi32(0, -1, -1, -1, -1, -1, -1, -1);
-  __m256i v0 = s.v[0], v1 = s.v[1], v2 = s.v[2];
-  BabyBearElem rest =
-      BabyBearElem::from_raw(horizontal_sum(add(add(_mm256_and_si256(v0, lane0_clear), v1), v2)));
-  BabyBearElem first = BabyBearElem::from_raw(uint32_t(_mm256_cvtsi256_si32(v0))) + rc(kFirstPartial);
-  int64_t x = first.raw();
-  BabyBearElem cell0;
-  for (size_t r = kFirstPartial; r < kSecondFull; ++r) {
-    // Beside the S-box: the products cell_i D_i and their sum.
-    const __m256i p0 = mul(v0, d0), p1 = mul(v1, d1), p2 = mul(v2, d2);
-    const BabyBearElem products = BabyBearElem::from_raw(horizontal_sum(add(add(p0, p1), p2)));
-
-    const int64_t x2 = mul_reduce(x, x);
-    const int64_t x4 = mul_reduce(x2, x2);
-    const int64_t x3d = mul_reduce(x2, mul_reduce(x, kSeventhD0));
-    const int64_t yd = mul_reduce(x3d, x4);
-    const BabyBearElem y = canonical_wide(mul_reduce(yd, kUndoD0));
-
-    const BabyBearElem sum = y + rest;
-    if (r + 1 < kSecondFull) {
-      x = yd + (rest + rc(r + 1)).raw();  // x^7 (D0 + 1) + R + constant
-    } else {
-      cell0 = canonical_wide(yd) + rest;
-    }
-    const __m256i sum_vec = _mm256_set1_epi32(int(sum.raw()));
-    v0 = add(p0, sum_vec);
-    v1 = add(p1, sum_vec);
-    v2 = add(p2, sum_vec);
-    rest = products + twenty_three * sum;
-  }
-  s.v[0] = _mm256_blend_epi32(v0, _mm256_set1_epi32(int(cell0.raw())), 0b00000001);
-  s.v[1] = v1;
-  s.v[2] = v2;
 }
 
 KOVRA_AVX2 void permute(Poseidon2State& cells) {

@@ -1,0 +1,280 @@
+// The Poseidon2 permutation on AVX-512: the full rounds on 64-bit lanes with lazy sums, the
+// partial rounds through the AVX2 ones.
+//
+// Full rounds keep the 24 cells as three vectors of eight 64-bit lanes, laid out so that M4
+// pairs lanes of two vectors rather than lanes across a vector:
+//   a: cells 0, 1 of blocks 0..3 (one block per 128-bit chunk)
+//   b: cells 2, 3 of blocks 0..3
+//   c: cells 0, 1 of blocks 4, 5, then cells 2, 3 of blocks 4, 5
+// A lane holds a signed value congruent to the cell's element times 2^s for a scale s that
+// the code tracks at compile time, not its canonical word:
+//   - products are Montgomery products of signed 32-bit operands (factor 2^-32), the last
+//     one of the S-box reduced by one shift step (t >> 27) - 15 (t mod 2^27), which is t
+//     2^-27 since P = 15 2^27 + 1;
+//   - M4 and the block sums are plain 64-bit additions, and before the next S-box the same
+//     shift step brings every lane back below 2^31 in magnitude;
+//   - round constants are taken at the scale of the round that adds them.
+// Where the state leaves the full rounds, a Montgomery product by a power of two puts each
+// cell back at scale 32 and it is made canonical, so the result is the scalar definition's
+// bit for bit.
+#include "stark/poseidon2.h"
+
+#if defined(__x86_64__)
+#define KOVRA_HAVE_AVX512_PATH 1
+#include "poseidon2_avx2.h"
+#endif
+
+namespace kovra::stark {
+
+#if KOVRA_HAVE_AVX512_PATH
+
+// GCC 12's AVX-512 intrinsics fill their unused pass-through operand with an undefined
+// vector, which its -Wuninitialized reports at every inlined call.
+#pragma GCC diagnostic push
+#pragma GCC diagnostic ignored "-Wuninitialized"
+#pragma GCC diagnostic ignored "-Wmaybe-uninitialized"
+
+namespace {
+
+using namespace poseidon2_avx2;
+
+#define KOVRA_AVX512 __attribute__((target("avx512f,avx2")))
+
+constexpr int64_t kP = BabyBearElem::P;
+
+// 2^e mod P for any integer e (2^(P - 1) = 1).
+constexpr uint64_t pow2(int64_t e) {
+  int64_t m = e % (kP - 1);
+  if (m < 0) m += kP - 1;
+  return pow2_mod_p(uint64_t(m));
+}
+
+// The scales through a group of four full rounds: the group starts at 32 (the Montgomery
+// scale) and a round takes s to 7 s - 376 (see sbox below).
+constexpr std::array<int64_t, 5> group_scales() {
+  std::array<int64_t, 5> s{32};
+  for (size_t j = 0; j < 4; ++j) s[j + 1] = 7 * s[j] - 376;
+  return s;
+}
+inline constexpr std::array<int64_t, 5> kScale = group_scales();
+
+// Lane l of vector v holds cell kCellOf[v][l].
+inline constexpr int kCellOf[3][8] = {{0, 1, 4, 5, 8, 9, 12, 13},
+                                      {2, 3, 6, 7, 10, 11, 14, 15},
+                                      {16, 17, 20, 21, 18, 19, 22, 23}};
+
+struct alignas(64) Lanes {
+  int64_t v[3][8];
+};
+
+// Full round f's constants (f = 0..7 over both groups) in the lanes, at the round's scale.
+constexpr std::array<Lanes, 8> full_round_constants() {
+  std::array<Lanes, 8> out{};
+  for (size_t f = 0; f < 8; ++f) {
+    const size_t row = f < 4 ? f : kSecondFull + f - 4;
+    const uint64_t scale = pow2(kScale[f % 4]);
+    for (size_t v = 0; v < 3; ++v)
+      for (size_t l = 0; l < 8; ++l)
+        out[f].v[v][l] = int64_t(kPlainRoundConstants[row][kCellOf[v][l]] * scale % kP);
+  }
+  return out;
+}
+alignas(64) inline constexpr std::array<Lanes, 8> kFullRc = full_round_constants();
+
+struct Lazy {
+  __m512i a, b, c;
+};
+
+KOVRA_AVX512 inline __m512i add(__m512i x, __m512i y) { return _mm512_add_epi64(x, y); }
+
+// t 2^-27 (mod P) for any 64-bit t below 2^62 in magnitude, in [-2^35 - P, 2^35); below
+// 2^43 in magnitude the result lies in (-P - 2^16, 2^16).
+KOVRA_AVX512 inline __m512i shift_step(__m512i t) {
+  const __m512i q = _mm512_and_si512(t, _mm512_set1_epi64((int64_t{1} << 27) - 1));
+  return _mm512_sub_epi64(add(_mm512_srai_epi64(t, 27), q), _mm512_slli_epi64(q, 4));
+}
+
+// The signed Montgomery product of the low 32 bits of a and b, a b 2^-32 (mod P), in the
+// high 32 bits of each lane (the low 32 bits are zero). For operands below 2^31 in
+// magnitude it lies below 2^30 + P / 2 < 2^31; for |b| < P below P.
+KOVRA_AVX512 inline __m512i mont_high(__m512i a, __m512i b) {
+  const __m512i t = _mm512_mul_epi32(a, b);
+  const __m512i q = _mm512_mul_epu32(t, _mm512_set1_epi64(0x88000001));  // t P^-1 mod 2^32
+  return _mm512_sub_epi64(t, _mm512_mul_epi32(q, _mm512_set1_epi64(kP)));
+}
+
+// The same, moved to the low 32 bits (where the next product reads it).
+KOVRA_AVX512 inline __m512i mont(__m512i a, __m512i b) {
+  return _mm512_shuffle_epi32(mont_high(a, b), _MM_PERM_DDBB);
+}
+
+// x^7 for lanes below 2^31 in magnitude at scale s: x^2, x^3 = x^2 x and x^4 = x^2 x^2 by
+// Montgomery products (scales 2s - 32, 3s - 64, 4s - 96), then x^3 x^4 by one shift step:
+// scale 7s - 187, a 64-bit lane in [-2^35 - P, 2^35). Following a shift step (s - 27) a
+// round takes the scale s to 7s - 376.
+KOVRA_AVX512 inline __m512i sbox(__m512i x) {
+  const __m512i x2 = mont(x, x);
+  const __m512i x3 = mont(x2, x);
+  const __m512i x4 = mont(x2, x2);
+  return shift_step(_mm512_mul_epi32(x3, x4));
+}
+
+KOVRA_AVX512 inline __m512i swap_pairs(__m512i x) { return _mm512_shuffle_epi32(x, _MM_PERM_BADC); }
+KOVRA_AVX512 inline __m512i dup_odd(__m512i x) { return _mm512_shuffle_epi32(x, _MM_PERM_DCDC); }
+KOVRA_AVX512 inline __m512i swap_halves(__m512i x) { return _mm512_shuffle_i64x2(x, x, 0x4e); }
+// x plus y in the first lane of each pair.
+KOVRA_AVX512 inline __m512i add_first_of_pairs(__m512i x, __m512i y) {
+  return _mm512_mask_add_epi64(x, 0x55, x, y);
+}
+
+// M4 on each block, (x0, x1) of it in a lane pair of `lo` and (x2, x3) in the same pair of
+// `hi`. With t0 = x0 + x1, t1 = x2 + x3, t2 = t1 + 2 x1, t3 = t0 + 2 x3:
+//   y0 = 4 t0 + t2 + t3,  y1 = 4 t0 + t2,  y2 = 4 t1 + t3 + t2,  y3 = 4 t1 + t3.
+KOVRA_AVX512 inline void m4_pair(__m512i& lo, __m512i& hi) {
+  const __m512i t0 = add(lo, swap_pairs(lo)), t1 = add(hi, swap_pairs(hi));
+  const __m512i x1 = dup_odd(lo), x3 = dup_odd(hi);
+  const __m512i t2 = add(t1, add(x1, x1)), t3 = add(t0, add(x3, x3));
+  lo = add_first_of_pairs(add(_mm512_slli_epi64(t0, 2), t2), t3);
+  hi = add_first_of_pairs(add(_mm512_slli_epi64(t1, 2), t3), t2);
+}
+
+// The same for c, whose low half holds the (x0, x1) pairs and high half the (x2, x3) pairs.
+KOVRA_AVX512 inline __m512i m4_halves(__m512i c) {
+  const __m512i cs = swap_halves(c);
+  const __m512i t = add(c, swap_pairs(c)), ts = add(cs, swap_pairs(cs));  // t0 | t1, t1 | t0
+  const __m512i x = dup_odd(c), xs = dup_odd(cs);                          // x1 | x3, x3 | x1
+  const __m512i u = add(ts, add(x, x)), us = add(t, add(xs, xs));          // t2 | t3, t3 | t2
+  return add_first_of_pairs(add(_mm512_slli_epi64(t, 2), u), us);
+}
+
+KOVRA_AVX512 inline __m512i load(const int64_t* p) { return _mm512_load_si512(p); }
+
+// The external layer: M4 on each block, then every cell gains the sum of its position over
+// the six blocks; with `next`, also the next round's constants.
+KOVRA_AVX512 inline void external_layer(Lazy& s, const Lanes* next) {
+  m4_pair(s.a, s.b);
+  s.c = m4_halves(s.c);
+  const __m512i front = _mm512_shuffle_i64x2(s.a, s.b, 0x44);  // a blocks 0, 1 | b blocks 0, 1
+  const __m512i back = _mm512_shuffle_i64x2(s.a, s.b, 0xee);   // a blocks 2, 3 | b blocks 2, 3
+  const __m512i w = add(add(front, back), s.c);
+  const __m512i sums = add(w, _mm512_shuffle_i64x2(w, w, 0xb1));  // (0, 1) sums x2 | (2, 3) x2
+  if (next) {
+    s.a = add(s.a, load(next->v[0]));
+    s.b = add(s.b, load(next->v[1]));
+    s.c = add(s.c, load(next->v[2]));
+  }
+  s.a = add(s.a, _mm512_shuffle_i64x2(sums, sums, 0x00));
+  s.b = add(s.b, _mm512_shuffle_i64x2(sums, sums, 0xaa));
+  s.c = add(s.c, sums);
+}
+
+KOVRA_AVX512 inline void full_round(Lazy& s, const Lanes* next) {
+  s.a = sbox(shift_step(s.a));
+  s.b = sbox(shift_step(s.b));
+  s.c = sbox(shift_step(s.c));
+  external_layer(s, next);
+}
+
+// Index vectors for two-source dword permutes between the cell order (cells 0..15 in one
+// vector, 16..23 in another) and the lanes (each value in the low dword of its lane).
+struct alignas(64) Dwords {
+  int32_t d[16];
+};
+constexpr Dwords lane_gather(int v) {  // the low dwords of vector v from the cells, high ones 0
+  Dwords out{};
+  for (int l = 0; l < 8; ++l) {
+    const int cell = kCellOf[v][l];
+    out.d[2 * l] = v < 2 ? cell : cell - 16;
+    out.d[2 * l + 1] = 16;  // the second source is zero
+  }
+  return out;
+}
+constexpr Dwords cell_gather(bool high) {  // cells 0..15 from a, b or 16..23 from c
+  Dwords out{};
+  for (int v = 0; v < 3; ++v)
+    for (int l = 0; l < 8; ++l) {
+      const int cell = kCellOf[v][l];
+      if (!high && cell < 16) out.d[cell] = 2 * l + (v == 1 ? 16 : 0);
+      if (high && cell >= 16) out.d[cell - 16] = 2 * l;
+    }
+  return out;
+}
+alignas(64) inline constexpr Dwords kGatherA = lane_gather(0);
+alignas(64) inline constexpr Dwords kGatherB = lane_gather(1);
+alignas(64) inline constexpr Dwords kGatherC = lane_gather(2);
+alignas(64) inline constexpr Dwords kCellsLow = cell_gather(false);
+alignas(64) inline constexpr Dwords kCellsHigh = cell_gather(true);
+
+KOVRA_AVX512 inline __m512i idx(const Dwords& d) { return _mm512_load_si512(d.d); }
+
+// Canonical words in cell order (cells 0..15, 16..23) into the lanes, at scale 32.
+KOVRA_AVX512 inline Lazy to_lanes(__m512i low, __m256i high) {
+  const __m512i zero = _mm512_setzero_si512();
+  const __m512i high512 = _mm512_castsi256_si512(high);
+  return {_mm512_permutex2var_epi32(low, idx(kGatherA), zero),
+          _mm512_permutex2var_epi32(low, idx(kGatherB), zero),
+          _mm512_permutex2var_epi32(high512, idx(kGatherC), zero)};
+}
+
+// Lanes at scale Scale below 2^43 in magnitude as canonical words (in the low dwords): a
+// shift step, a Montgomery product by the power of two that gives scale 32, then P added
+// where negative.
+template <int64_t Scale>
+KOVRA_AVX512 inline __m512i canonical_at(__m512i x) {
+  constexpr int64_t factor = int64_t(pow2(32 - (Scale - 27) + 32));
+  const __m512i r = _mm512_shuffle_epi32(mont_high(shift_step(x), _mm512_set1_epi64(factor)),
+                                         _MM_PERM_DDBB);  // in (-P, P)
+  return _mm512_min_epu32(r, _mm512_add_epi32(r, _mm512_set1_epi32(int(kP))));
+}
+
+// The canonical words of lanes at the scale Scale, in cell order.
+template <int64_t Scale>
+KOVRA_AVX512 inline void to_cells(const Lazy& s, __m512i& low, __m256i& high) {
+  const __m512i a = canonical_at<Scale>(s.a), b = canonical_at<Scale>(s.b);
+  const __m512i c = canonical_at<Scale>(s.c);
+  low = _mm512_permutex2var_epi32(a, idx(kCellsLow), b);
+  high = _mm512_castsi512_si256(_mm512_permutexvar_epi32(idx(kCellsHigh), c));
+}
+
+KOVRA_AVX512 void permute(Poseidon2State& cells) {
+  static_assert(sizeof(Poseidon2State) == 24 * sizeof(uint32_t));
+  uint32_t* words = reinterpret_cast<uint32_t*>(cells.data());
+  Lazy s = to_lanes(_mm512_loadu_si512(words), _mm256_loadu_si256(reinterpret_cast<const __m256i*>(words + 16)));
+  external_layer(s, &kFullRc[0]);
+  for (size_t f = 0; f < 4; ++f) full_round(s, f + 1 < 4 ? &kFullRc[f + 1] : nullptr);
+
+  __m512i low;
+  __m256i high;
+  to_cells<kScale[4]>(s, low, high);
+  State p{{_mm512_castsi512_si256(low), _mm512_extracti64x4_epi64(low, 1), high}};
+  partial_rounds(p);
+  s = to_lanes(_mm512_inserti64x4(_mm512_castsi256_si512(p.v[0]), p.v[1], 1), p.v[2]);
+  s.a = add(s.a, load(kFullRc[4].v[0]));
+  s.b = add(s.b, load(kFullRc[4].v[1]));
+  s.c = add(s.c, load(kFullRc[4].v[2]));
+
+  for (size_t f = 4; f < 8; ++f) full_round(s, f + 1 < 8 ? &kFullRc[f + 1] : nullptr);
+  to_cells<kScale[4]>(s, low, high);
+  _mm512_storeu_si512(words, low);
+  _mm256_storeu_si256(reinterpret_cast<__m256i*>(words + 16), high);
+}
+
+}  // namespace
+
+#pragma GCC diagnostic pop
+
+bool poseidon2_has_avx512() {
+  return __builtin_cpu_supports("avx512f") && __builtin_cpu_supports("avx2");
+}
+
+void poseidon2_permute_avx512(Poseidon2State& state) { permute(state); }
+
+#else
+
+bool poseidon2_has_avx512() { return false; }
+
+void poseidon2_permute_avx512(Poseidon2State& state) { poseidon2_permute_scalar(state); }
+
+#endif
+
+}  // namespace kovra::stark
