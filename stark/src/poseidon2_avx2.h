@@ -102,6 +102,27 @@ inline BabyBearElem canonical_wide(int64_t d) {
   return BabyBearElem::from_raw(static_cast<uint32_t>(d));
 }
 
+// The S-box of cell 0 in a partial round. x is a Montgomery word (congruent to e 2^32 for the element e) in (-2^31, 2^31). With
+// mul_reduce's factor 2^-54: x^2 -> e^2 2^10, x^4 -> e^4 2^-34, x c -> e c 2^-22 and
+// (x^2)(x c)(x^4) -> e^7 c 2^-154; so c = (D0 + 1) 2^186 gives the word of e^7 (D0 + 1),
+// three products deep. The word of e^7 itself, which only the sums need, is one product
+// further: by (D0 + 1)^-1 2^54.
+struct CellZero {
+  int64_t seventh_d0;  // x^7 (D0 + 1), in [-P - 255, 255]
+  BabyBearElem seventh;  // x^7, canonical
+};
+
+inline CellZero cell_zero_sbox(int64_t x) {
+  constexpr uint64_t P = BabyBearElem::P;
+  constexpr int64_t kSeventhD0 = int64_t((kPlainDiagonal[0] + 1) % P * pow2_mod_p(186) % P);
+  constexpr int64_t kUndoD0 =
+      int64_t(BabyBearElem::from_u32(kPlainDiagonal[0] + 1).inv().to_u32() * pow2_mod_p(54) % P);
+  const int64_t x2 = mul_reduce(x, x);
+  const int64_t x4 = mul_reduce(x2, x2);
+  const int64_t yd = mul_reduce(mul_reduce(x2, mul_reduce(x, kSeventhD0)), x4);
+  return {yd, canonical_wide(mul_reduce(yd, kUndoD0))};
+}
+
 // The 21 partial rounds. Cell 0 is carried as a scalar, cells 1..23 stay in the vectors (lane
 // 0 of v[0] is ignored: its diagonal entry is taken as zero below).
 //
@@ -111,16 +132,7 @@ inline BabyBearElem canonical_wide(int64_t d) {
 // sum_i cell_i D_i + 23 S. Only x^7 (D0 + 1), formed three products deep, and one addition
 // lie on the round-to-round path; the sums are formed beside it.
 //
-// x is a Montgomery word (congruent to e 2^32 for the element e) in (-2^31, 2^31). With
-// mul_reduce's factor 2^-54: x^2 -> e^2 2^10, x^4 -> e^4 2^-34, x c -> e c 2^-22 and
-// (x^2)(x c)(x^4) -> e^7 c 2^-154; so c = (D0 + 1) 2^186 gives the word of e^7 (D0 + 1),
-// three products deep. The word of e^7 itself, which only the sums need, is one product
-// further: by (D0 + 1)^-1 2^54.
 KOVRA_AVX2 inline void partial_rounds(State& s) {
-  constexpr uint64_t P = BabyBearElem::P;
-  constexpr int64_t kSeventhD0 = int64_t((kPlainDiagonal[0] + 1) % P * pow2_mod_p(186) % P);
-  constexpr int64_t kUndoD0 =
-      int64_t(BabyBearElem::from_u32(kPlainDiagonal[0] + 1).inv().to_u32() * pow2_mod_p(54) % P);
   const __m256i d0 = _mm256_blend_epi32(load(&kDiagonal[0]), _mm256_setzero_si256(), 0b00000001);
   const __m256i d1 = load(&kDiagonal[8]), d2 = load(&kDiagonal[16]);
   const BabyBearElem twenty_three = BabyBearElem::from_u32(23);
@@ -138,11 +150,9 @@ KOVRA_AVX2 inline void partial_rounds(State& s) {
     const __m256i p0 = mul(v0, d0), p1 = mul(v1, d1), p2 = mul(v2, d2);
     const BabyBearElem products = BabyBearElem::from_raw(horizontal_sum(add(add(p0, p1), p2)));
 
-    const int64_t x2 = mul_reduce(x, x);
-    const int64_t x4 = mul_reduce(x2, x2);
-    const int64_t x3d = mul_reduce(x2, mul_reduce(x, kSeventhD0));
-    const int64_t yd = mul_reduce(x3d, x4);
-    const BabyBearElem y = canonical_wide(mul_reduce(yd, kUndoD0));
+    const CellZero z = cell_zero_sbox(x);
+    const int64_t yd = z.seventh_d0;
+    const BabyBearElem y = z.seventh;
 
     const BabyBearElem sum = y + rest;
     if (r + 1 < kSecondFull) {

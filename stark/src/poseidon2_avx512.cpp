@@ -19,6 +19,8 @@
 // bit for bit.
 #include "stark/poseidon2.h"
 
+#include <algorithm>
+
 #if defined(__x86_64__)
 #define KOVRA_HAVE_AVX512_PATH 1
 #include "poseidon2_avx2.h"
@@ -216,24 +218,93 @@ KOVRA_AVX512 inline Lazy to_lanes(__m512i low, __m256i high) {
           _mm512_permutex2var_epi32(high512, idx(kGatherC), zero)};
 }
 
-// Lanes at scale Scale below 2^43 in magnitude as canonical words (in the low dwords): a
-// shift step, a Montgomery product by the power of two that gives scale 32, then P added
+// Lanes at scale Scale below 2^43 in magnitude as canonical words at scale 32: a shift step,
+// a Montgomery product by the power of two that gives scale 32 (in (-P, P)), then P added
 // where negative.
 template <int64_t Scale>
-KOVRA_AVX512 inline __m512i canonical_at(__m512i x) {
+KOVRA_AVX512 inline __m512i canonical_lanes(__m512i x) {
   constexpr int64_t factor = int64_t(pow2(32 - (Scale - 27) + 32));
-  const __m512i r = _mm512_shuffle_epi32(mont_high(shift_step(x), _mm512_set1_epi64(factor)),
-                                         _MM_PERM_DDBB);  // in (-P, P)
-  return _mm512_min_epu32(r, _mm512_add_epi32(r, _mm512_set1_epi32(int(kP))));
+  const __m512i r = _mm512_srai_epi64(mont_high(shift_step(x), _mm512_set1_epi64(factor)), 32);
+  return _mm512_min_epu64(r, add(r, _mm512_set1_epi64(kP)));
 }
 
-// The canonical words of lanes at the scale Scale, in cell order.
+// The canonical words of lanes at scale Scale, in cell order.
 template <int64_t Scale>
 KOVRA_AVX512 inline void to_cells(const Lazy& s, __m512i& low, __m256i& high) {
-  const __m512i a = canonical_at<Scale>(s.a), b = canonical_at<Scale>(s.b);
-  const __m512i c = canonical_at<Scale>(s.c);
+  const __m512i a = canonical_lanes<Scale>(s.a), b = canonical_lanes<Scale>(s.b);
+  const __m512i c = canonical_lanes<Scale>(s.c);
   low = _mm512_permutex2var_epi32(a, idx(kCellsLow), b);
   high = _mm512_castsi512_si256(_mm512_permutexvar_epi32(idx(kCellsHigh), c));
+}
+
+// The internal layer's diagonal in the lanes, with 0 for cell 0 (carried apart).
+constexpr Lanes diagonal_lanes() {
+  Lanes out{};
+  for (size_t v = 0; v < 3; ++v)
+    for (size_t l = 0; l < 8; ++l) {
+      const int cell = kCellOf[v][l];
+      out.v[v][l] = cell == 0 ? 0 : kDiagonal[cell];
+    }
+  return out;
+}
+alignas(64) inline constexpr Lanes kDiagonalLanes = diagonal_lanes();
+
+// The unsigned Montgomery product a b 2^-32 (mod P) of a < 2P and b < P: with
+// q = -t P^-1 mod 2^32, (t + q P) / 2^32 < t / 2^32 + P < 2P.
+KOVRA_AVX512 inline __m512i mont_below_2p(__m512i a, __m512i b) {
+  const __m512i t = _mm512_mul_epu32(a, b);
+  const __m512i q = _mm512_mul_epu32(t, _mm512_set1_epi64(BabyBearElem::M_PRIME));
+  return _mm512_srli_epi64(add(t, _mm512_mul_epu32(q, _mm512_set1_epi64(kP))), 32);
+}
+
+// A lane in [0, 3P) brought into [0, 2P): below 2P, x - 2P wraps above x.
+KOVRA_AVX512 inline __m512i below_2p(__m512i x) {
+  return _mm512_min_epu64(x, _mm512_sub_epi64(x, _mm512_set1_epi64(2 * kP)));
+}
+
+// r mod P for r < 2^63, by a Barrett quotient that is short by at most one.
+inline BabyBearElem reduce_wide(uint64_t r) {
+  __extension__ using U128 = unsigned __int128;
+  constexpr uint64_t kInverse = ~uint64_t{0} / uint64_t(kP);  // floor(2^64 / P)
+  const uint64_t d = r - uint64_t((U128(r) * kInverse) >> 64) * uint64_t(kP);  // [0, 2P)
+  return BabyBearElem::from_raw(uint32_t(std::min(d, d - uint64_t(kP))));
+}
+
+// The 21 partial rounds on the lanes, from and to canonical words at scale 32 (as in the
+// AVX2 path, cell 0 carried as a scalar). Cells 1..23 stay below 2P: each round takes their
+// unsigned Montgomery products by the diagonal and adds the canonical S, giving [0, 3P),
+// brought back below 2P. The products' sum, below 2^37, is reduced by a Barrett step.
+KOVRA_AVX512 inline void partial_rounds(Lazy& s) {
+  const __m512i da = load(kDiagonalLanes.v[0]), db = load(kDiagonalLanes.v[1]);
+  const __m512i dc = load(kDiagonalLanes.v[2]);
+  const auto rc = [](size_t r) { return BabyBearElem::from_raw(kRoundConstants[r][0]); };
+  const auto lane_sum = [](__m512i a, __m512i b, __m512i c) KOVRA_AVX512 {
+    return uint64_t(_mm512_reduce_add_epi64(add(add(a, b), c)));
+  };
+
+  BabyBearElem rest = reduce_wide(lane_sum(_mm512_maskz_mov_epi64(0xfe, s.a), s.b, s.c));
+  int64_t x = (BabyBearElem::from_raw(uint32_t(_mm_cvtsi128_si64(_mm512_castsi512_si128(s.a)))) +
+               rc(kFirstPartial)).raw();
+  BabyBearElem cell0;
+  for (size_t r = kFirstPartial; r < kSecondFull; ++r) {
+    const __m512i pa = mont_below_2p(s.a, da), pb = mont_below_2p(s.b, db);
+    const __m512i pc = mont_below_2p(s.c, dc);
+    const uint64_t products = lane_sum(pa, pb, pc);
+
+    const CellZero z = cell_zero_sbox(x);
+    const BabyBearElem sum = z.seventh + rest;
+    if (r + 1 < kSecondFull) {
+      x = z.seventh_d0 + (rest + rc(r + 1)).raw();
+    } else {
+      cell0 = canonical_wide(z.seventh_d0) + rest;
+    }
+    const __m512i sum_lanes = _mm512_set1_epi64(sum.raw());
+    s.a = below_2p(add(pa, sum_lanes));
+    s.b = below_2p(add(pb, sum_lanes));
+    s.c = below_2p(add(pc, sum_lanes));
+    rest = reduce_wide(products + 23 * uint64_t{sum.raw()});
+  }
+  s.a = _mm512_mask_mov_epi64(s.a, 1, _mm512_set1_epi64(cell0.raw()));
 }
 
 KOVRA_AVX512 void permute(Poseidon2State& cells) {
@@ -243,17 +314,17 @@ KOVRA_AVX512 void permute(Poseidon2State& cells) {
   external_layer(s, &kFullRc[0]);
   for (size_t f = 0; f < 4; ++f) full_round(s, f + 1 < 4 ? &kFullRc[f + 1] : nullptr);
 
-  __m512i low;
-  __m256i high;
-  to_cells<kScale[4]>(s, low, high);
-  State p{{_mm512_castsi512_si256(low), _mm512_extracti64x4_epi64(low, 1), high}};
-  partial_rounds(p);
-  s = to_lanes(_mm512_inserti64x4(_mm512_castsi256_si512(p.v[0]), p.v[1], 1), p.v[2]);
+  s.a = canonical_lanes<kScale[4]>(s.a);
+  s.b = canonical_lanes<kScale[4]>(s.b);
+  s.c = canonical_lanes<kScale[4]>(s.c);
+  partial_rounds(s);
   s.a = add(s.a, load(kFullRc[4].v[0]));
   s.b = add(s.b, load(kFullRc[4].v[1]));
   s.c = add(s.c, load(kFullRc[4].v[2]));
 
   for (size_t f = 4; f < 8; ++f) full_round(s, f + 1 < 8 ? &kFullRc[f + 1] : nullptr);
+  __m512i low;
+  __m256i high;
   to_cells<kScale[4]>(s, low, high);
   _mm512_storeu_si512(words, low);
   _mm256_storeu_si256(reinterpret_cast<__m256i*>(words + 16), high);
