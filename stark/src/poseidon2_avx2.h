@@ -70,20 +70,6 @@ KOVRA_AVX2 inline uint32_t horizontal_sum(__m256i v) {
   return uint32_t(_mm256_cvtsi256_si32(v));
 }
 
-// The scalar path of the partial rounds reduces by shifts alone, which P = 15 * 2^27 + 1
-// allows: with q = t mod 2^27, t - q P = (t >> 27) 2^27 - 15 q 2^27, so
-//   shift_reduce(t) = (t >> 27) - 15 q  is congruent to t 2^-27,
-// and for |t| < 2^62 two of them give a value in [-P - 255, 255]. Products of values below
-// 2^31 in magnitude stay below 2^62, so these values multiply again without a correction.
-// The powers of 2^-54 that every product brings are folded into constants.
-inline int64_t shift_reduce(int64_t t) {
-  const int64_t q = t & ((int64_t{1} << 27) - 1);
-  return (t >> 27) + q - (q << 4);
-}
-
-// a b 2^-54 (mod P) in [-P - 255, 255], for |a|, |b| < 2^31.
-inline int64_t mul_reduce(int64_t a, int64_t b) { return shift_reduce(shift_reduce(a * b)); }
-
 // 2^e mod P.
 constexpr uint64_t pow2_mod_p(uint64_t e) {
   uint64_t acc = 1, base = 2;
@@ -102,25 +88,38 @@ inline BabyBearElem canonical_wide(int64_t d) {
   return BabyBearElem::from_raw(static_cast<uint32_t>(d));
 }
 
-// The S-box of cell 0 in a partial round. x is a Montgomery word (congruent to e 2^32 for the element e) in (-2^31, 2^31). With
-// mul_reduce's factor 2^-54: x^2 -> e^2 2^10, x^4 -> e^4 2^-34, x c -> e c 2^-22 and
-// (x^2)(x c)(x^4) -> e^7 c 2^-154; so c = (D0 + 1) 2^186 gives the word of e^7 (D0 + 1),
-// three products deep. The word of e^7 itself, which only the sums need, is one product
-// further: by (D0 + 1)^-1 2^54.
+// a b 2^-64 (mod P) in [-P, 0], for |a b| < 2^63: the Montgomery reduction by 2^64. With
+// q = t P^-1 mod 2^64, t - q P is a multiple of 2^64 whose quotient is the high word of t
+// (0 or -1) less that of q P (below P). P^-1 mod 2^64 is 1 - 15 2^27 + 225 2^54, as
+// P = 1 + 15 2^27. Three multiplications, no correction step: the result multiplies again.
+inline int64_t mul_reduce64(int64_t a, int64_t b) {
+  __extension__ using U128 = unsigned __int128;
+  constexpr uint64_t kInverse = 1 - (uint64_t{15} << 27) + (uint64_t{225} << 54);
+  static_assert(kInverse * BabyBearElem::P == 1);
+  const int64_t t = a * b;
+  const uint64_t q = uint64_t(t) * kInverse;
+  return (t >> 63) - int64_t((U128(q) * BabyBearElem::P) >> 64);
+}
+
+// The S-box of cell 0 in a partial round, for a Montgomery word x (congruent to e 2^32 for
+// the element e) in [-P, P). With mul_reduce64's factor 2^-64: x^2 -> e^2, x^4 -> e^4 2^-64,
+// x c -> e c 2^-32 and (x^2)(x c)(x^4) -> e^7 c 2^-224; so c = (D0 + 1) 2^256 gives the word
+// of e^7 (D0 + 1), three products deep. The word of e^7 itself, which only the sums need,
+// is one product further: by (D0 + 1)^-1 2^64.
 struct CellZero {
-  int64_t seventh_d0;  // x^7 (D0 + 1), in [-P - 255, 255]
+  int64_t seventh_d0;    // x^7 (D0 + 1), in [-P, 0]
   BabyBearElem seventh;  // x^7, canonical
 };
 
 inline CellZero cell_zero_sbox(int64_t x) {
   constexpr uint64_t P = BabyBearElem::P;
-  constexpr int64_t kSeventhD0 = int64_t((kPlainDiagonal[0] + 1) % P * pow2_mod_p(186) % P);
+  constexpr int64_t kSeventhD0 = int64_t((kPlainDiagonal[0] + 1) % P * pow2_mod_p(256) % P);
   constexpr int64_t kUndoD0 =
-      int64_t(BabyBearElem::from_u32(kPlainDiagonal[0] + 1).inv().to_u32() * pow2_mod_p(54) % P);
-  const int64_t x2 = mul_reduce(x, x);
-  const int64_t x4 = mul_reduce(x2, x2);
-  const int64_t yd = mul_reduce(mul_reduce(x2, mul_reduce(x, kSeventhD0)), x4);
-  return {yd, canonical_wide(mul_reduce(yd, kUndoD0))};
+      int64_t(BabyBearElem::from_u32(kPlainDiagonal[0] + 1).inv().to_u32() * pow2_mod_p(64) % P);
+  const int64_t x2 = mul_reduce64(x, x);
+  const int64_t x4 = mul_reduce64(x2, x2);
+  const int64_t yd = mul_reduce64(mul_reduce64(x2, mul_reduce64(x, kSeventhD0)), x4);
+  return {yd, canonical_wide(mul_reduce64(yd, kUndoD0))};
 }
 
 // The 21 partial rounds. Cell 0 is carried as a scalar, cells 1..23 stay in the vectors (lane
@@ -130,8 +129,7 @@ inline CellZero cell_zero_sbox(int64_t x) {
 //   S = y + R;  cell 0 becomes y D0 + S = y (D0 + 1) + R;  cell i becomes cell_i D_i + S.
 // So the next x is y (D0 + 1) + (R + next constant), and the next R is
 // sum_i cell_i D_i + 23 S. Only x^7 (D0 + 1), formed three products deep, and one addition
-// lie on the round-to-round path; the sums are formed beside it.
-//
+// lie on the round-to-round path; the sums are formed beside it. x stays in [-P, P).
 KOVRA_AVX2 inline void partial_rounds(State& s) {
   const __m256i d0 = _mm256_blend_epi32(load(&kDiagonal[0]), _mm256_setzero_si256(), 0b00000001);
   const __m256i d1 = load(&kDiagonal[8]), d2 = load(&kDiagonal[16]);
