@@ -107,8 +107,15 @@ inline int64_t mul_reduce64(int64_t a, int64_t b) {
 // of e^7 (D0 + 1), three products deep. The word of e^7 itself, which only the sums need,
 // is one product further: by (D0 + 1)^-1 2^64.
 struct CellZero {
-  int64_t seventh_d0;    // x^7 (D0 + 1), in [-P, 0]
-  BabyBearElem seventh;  // x^7, canonical
+  int64_t seventh_d0;  // x^7 (D0 + 1), in [-P, 0]
+  int64_t seventh;     // x^7, in [-P, 0]
+
+  // x^7 + r for a canonical r, canonical.
+  BabyBearElem seventh_plus(BabyBearElem r) const {
+    int64_t d = seventh + r.raw();  // [-P, P)
+    d += (d >> 63) & int64_t{BabyBearElem::P};
+    return BabyBearElem::from_raw(static_cast<uint32_t>(d));
+  }
 };
 
 inline CellZero cell_zero_sbox(int64_t x) {
@@ -119,7 +126,7 @@ inline CellZero cell_zero_sbox(int64_t x) {
   const int64_t x2 = mul_reduce64(x, x);
   const int64_t x4 = mul_reduce64(x2, x2);
   const int64_t yd = mul_reduce64(mul_reduce64(x2, mul_reduce64(x, kSeventhD0)), x4);
-  return {yd, canonical_wide(mul_reduce64(yd, kUndoD0))};
+  return {yd, mul_reduce64(yd, kUndoD0)};
 }
 
 // The 21 partial rounds. Cell 0 is carried as a scalar, cells 1..23 stay in the vectors (lane
@@ -150,9 +157,8 @@ KOVRA_AVX2 inline void partial_rounds(State& s) {
 
     const CellZero z = cell_zero_sbox(x);
     const int64_t yd = z.seventh_d0;
-    const BabyBearElem y = z.seventh;
 
-    const BabyBearElem sum = y + rest;
+    const BabyBearElem sum = z.seventh_plus(rest);
     if (r + 1 < kSecondFull) {
       x = yd + (rest + rc(r + 1)).raw();  // x^7 (D0 + 1) + R + constant
     } else {

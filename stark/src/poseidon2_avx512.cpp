@@ -292,7 +292,7 @@ KOVRA_AVX512 inline void partial_rounds(Lazy& s) {
     const uint64_t products = lane_sum(pa, pb, pc);
 
     const CellZero z = cell_zero_sbox(x);
-    const BabyBearElem sum = z.seventh + rest;
+    const BabyBearElem sum = z.seventh_plus(rest);
     if (r + 1 < kSecondFull) {
       x = z.seventh_d0 + (rest + rc(r + 1)).raw();
     } else {
