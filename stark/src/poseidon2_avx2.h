@@ -104,8 +104,7 @@ inline int64_t mul_reduce64(int64_t a, int64_t b) {
 // The S-box of cell 0 in a partial round, for a Montgomery word x (congruent to e 2^32 for
 // the element e) in [-P, P). With mul_reduce64's factor 2^-64: x^2 -> e^2, x^4 -> e^4 2^-64,
 // x c -> e c 2^-32 and (x^2)(x c)(x^4) -> e^7 c 2^-224; so c = (D0 + 1) 2^256 gives the word
-// of e^7 (D0 + 1), three products deep. The word of e^7 itself, which only the sums need,
-// is one product further: by (D0 + 1)^-1 2^64.
+// of e^7 (D0 + 1) and c = 2^256 that of e^7, both three products deep.
 struct CellZero {
   int64_t seventh_d0;  // x^7 (D0 + 1), in [-P, 0]
   int64_t seventh;     // x^7, in [-P, 0]
@@ -121,12 +120,11 @@ struct CellZero {
 inline CellZero cell_zero_sbox(int64_t x) {
   constexpr uint64_t P = BabyBearElem::P;
   constexpr int64_t kSeventhD0 = int64_t((kPlainDiagonal[0] + 1) % P * pow2_mod_p(256) % P);
-  constexpr int64_t kUndoD0 =
-      int64_t(BabyBearElem::from_u32(kPlainDiagonal[0] + 1).inv().to_u32() * pow2_mod_p(64) % P);
+  constexpr int64_t kSeventh = int64_t(pow2_mod_p(256));
   const int64_t x2 = mul_reduce64(x, x);
   const int64_t x4 = mul_reduce64(x2, x2);
   const int64_t yd = mul_reduce64(mul_reduce64(x2, mul_reduce64(x, kSeventhD0)), x4);
-  return {yd, mul_reduce64(yd, kUndoD0)};
+  return {yd, mul_reduce64(mul_reduce64(x2, mul_reduce64(x, kSeventh)), x4)};
 }
 
 // The 21 partial rounds. Cell 0 is carried as a scalar, cells 1..23 stay in the vectors (lane
