@@ -40,7 +40,7 @@ namespace {
 
 using namespace poseidon2_avx2;
 
-#define KOVRA_AVX512 __attribute__((target("avx512f,avx2")))
+#define KOVRA_AVX512 __attribute__((target("avx512f,avx512ifma,avx2")))
 
 constexpr int64_t kP = BabyBearElem::P;
 
@@ -52,10 +52,10 @@ constexpr uint64_t pow2(int64_t e) {
 }
 
 // The scales through a group of four full rounds: the group starts at 32 (the Montgomery
-// scale) and a round takes s to 7 s - 376 (see sbox below).
+// scale) and a round takes s to 7 s - 312 (see sbox below).
 constexpr std::array<int64_t, 5> group_scales() {
   std::array<int64_t, 5> s{32};
-  for (size_t j = 0; j < 4; ++j) s[j + 1] = 7 * s[j] - 376;
+  for (size_t j = 0; j < 4; ++j) s[j + 1] = 7 * s[j] - 312;
   return s;
 }
 inline constexpr std::array<int64_t, 5> kScale = group_scales();
@@ -110,15 +110,29 @@ KOVRA_AVX512 inline __m512i mont(__m512i a, __m512i b) {
   return _mm512_shuffle_epi32(mont_high(a, b), _MM_PERM_DDBB);
 }
 
-// x^7 for lanes below 2^31 in magnitude at scale s: x^2, x^3 = x^2 x and x^4 = x^2 x^2 by
-// Montgomery products (scales 2s - 32, 3s - 64, 4s - 96), then x^3 x^4 by one shift step:
-// scale 7s - 187, a 64-bit lane in [-2^35 - P, 2^35). Following a shift step (s - 27) a
-// round takes the scale s to 7s - 376.
+// The Montgomery product a b 2^-52 (mod P) of a, b < 2^52 by the 52-bit multiply-adds, below
+// a b / 2^52 + P. With q = -(a b) P^-1 mod 2^52 (-P^-1 = P - 2 there), a b + q P is a
+// multiple of 2^52: the high halves of a b and q P, plus the carry of their low halves,
+// which is 1 unless the low half of a b is 0. The carry joins the high half of a b while q
+// is being formed, off the path.
+KOVRA_AVX512 inline __m512i mont52(__m512i a, __m512i b) {
+  const __m512i zero = _mm512_setzero_si512();
+  const __m512i lo = _mm512_madd52lo_epu64(zero, a, b);
+  const __m512i hi = _mm512_madd52hi_epu64(zero, a, b);
+  const __m512i q = _mm512_madd52lo_epu64(zero, lo, _mm512_set1_epi64(kP - 2));
+  const __m512i hi_carry =
+      _mm512_mask_add_epi64(hi, _mm512_test_epi64_mask(lo, lo), hi, _mm512_set1_epi64(1));
+  return _mm512_madd52hi_epu64(hi_carry, q, _mm512_set1_epi64(kP));
+}
+
+// x^7 for lanes below 2^52 at scale s, by four products of mont52 (x^2, x^3 = x^2 x,
+// x^4 = x^2 x^2, x^3 x^4): scale 7s - 312. For x below 2^39, x^2 < 2^26 + P, x^3 < 2^13 + P,
+// x^4 < 2^1 + P and x^7 < P + 2.
 KOVRA_AVX512 inline __m512i sbox(__m512i x) {
-  const __m512i x2 = mont(x, x);
-  const __m512i x3 = mont(x2, x);
-  const __m512i x4 = mont(x2, x2);
-  return shift_step(_mm512_mul_epi32(x3, x4));
+  const __m512i x2 = mont52(x, x);
+  const __m512i x3 = mont52(x2, x);
+  const __m512i x4 = mont52(x2, x2);
+  return mont52(x3, x4);
 }
 
 KOVRA_AVX512 inline __m512i swap_pairs(__m512i x) { return _mm512_shuffle_epi32(x, _MM_PERM_BADC); }
@@ -171,9 +185,9 @@ KOVRA_AVX512 inline void external_layer(Lazy& s, const Lanes* next) {
 }
 
 KOVRA_AVX512 inline void full_round(Lazy& s, const Lanes* next) {
-  s.a = sbox(shift_step(s.a));
-  s.b = sbox(shift_step(s.b));
-  s.c = sbox(shift_step(s.c));
+  s.a = sbox(s.a);
+  s.b = sbox(s.b);
+  s.c = sbox(s.c);
   external_layer(s, next);
 }
 
@@ -223,9 +237,9 @@ KOVRA_AVX512 inline Lazy to_lanes(__m512i low, __m256i high) {
 // where negative.
 template <int64_t Scale>
 KOVRA_AVX512 inline __m512i canonical_lanes(__m512i x) {
-  constexpr int64_t factor = int64_t(pow2(32 - (Scale - 27) + 32));
-  const __m512i r = _mm512_srai_epi64(mont_high(shift_step(x), _mm512_set1_epi64(factor)), 32);
-  return _mm512_min_epu64(r, add(r, _mm512_set1_epi64(kP)));
+  constexpr int64_t factor = int64_t(pow2(84 - Scale));
+  const __m512i r = mont52(x, _mm512_set1_epi64(factor));  // below 2^17 + P
+  return _mm512_min_epu64(r, _mm512_sub_epi64(r, _mm512_set1_epi64(kP)));
 }
 
 // The canonical words of lanes at scale Scale, in cell order.
@@ -243,7 +257,7 @@ constexpr Lanes diagonal_lanes() {
   for (size_t v = 0; v < 3; ++v)
     for (size_t l = 0; l < 8; ++l) {
       const int cell = kCellOf[v][l];
-      out.v[v][l] = cell == 0 ? 0 : kDiagonal[cell];
+      out.v[v][l] = cell == 0 ? 0 : int64_t(kPlainDiagonal[cell] * pow2(52) % kP);
     }
   return out;
 }
@@ -287,8 +301,7 @@ KOVRA_AVX512 inline void partial_rounds(Lazy& s) {
                rc(kFirstPartial)).raw();
   BabyBearElem cell0;
   for (size_t r = kFirstPartial; r < kSecondFull; ++r) {
-    const __m512i pa = mont_below_2p(s.a, da), pb = mont_below_2p(s.b, db);
-    const __m512i pc = mont_below_2p(s.c, dc);
+    const __m512i pa = mont52(s.a, da), pb = mont52(s.b, db), pc = mont52(s.c, dc);
     const uint64_t products = lane_sum(pa, pb, pc);
 
     const CellZero z = cell_zero_sbox(x);
@@ -299,9 +312,9 @@ KOVRA_AVX512 inline void partial_rounds(Lazy& s) {
       cell0 = canonical_wide(z.seventh_d0) + rest;
     }
     const __m512i sum_lanes = _mm512_set1_epi64(sum.raw());
-    s.a = below_2p(add(pa, sum_lanes));
-    s.b = below_2p(add(pb, sum_lanes));
-    s.c = below_2p(add(pc, sum_lanes));
+    s.a = add(pa, sum_lanes);
+    s.b = add(pb, sum_lanes);
+    s.c = add(pc, sum_lanes);
     rest = reduce_wide(products + 23 * uint64_t{sum.raw()});
   }
   s.a = _mm512_mask_mov_epi64(s.a, 1, _mm512_set1_epi64(cell0.raw()));
@@ -335,7 +348,8 @@ KOVRA_AVX512 void permute(Poseidon2State& cells) {
 #pragma GCC diagnostic pop
 
 bool poseidon2_has_avx512() {
-  return __builtin_cpu_supports("avx512f") && __builtin_cpu_supports("avx2");
+  return __builtin_cpu_supports("avx512f") && __builtin_cpu_supports("avx512ifma") &&
+         __builtin_cpu_supports("avx2");
 }
 
 void poseidon2_permute_avx512(Poseidon2State& state) { permute(state); }
