@@ -14,9 +14,12 @@
 #include "stark/poseidon2.h"
 
 #if defined(__x86_64__) || defined(__i386__)
+#include <immintrin.h>
 #define KOVRA_HAVE_AVX2_PATH 1
-#include "poseidon2_avx2.h"
 #endif
+
+#include "poseidon2_constants.h"
+#include "poseidon2_partial_sbox.h"
 
 namespace kovra::stark {
 
@@ -24,7 +27,41 @@ namespace kovra::stark {
 
 namespace {
 
-using namespace poseidon2_avx2;
+using namespace poseidon2_detail;
+
+#define KOVRA_AVX2 __attribute__((target("avx2")))
+
+KOVRA_AVX2 inline __m256i p_vec() { return _mm256_set1_epi32(int(BabyBearElem::P)); }
+
+KOVRA_AVX2 inline __m256i add(__m256i a, __m256i b) {
+  const __m256i s = _mm256_add_epi32(a, b);
+  return _mm256_min_epu32(s, _mm256_sub_epi32(s, p_vec()));
+}
+
+// The Montgomery product on signed lanes: operands in (-P, P), result in (-P, P), not
+// brought into [0, P). With t = a b and q = t P^-1 mod 2^32 taken as signed, the low halves
+// of t and q P agree, so t - q P holds (t - q P) / 2^32 in its high half; |t| < P^2 and
+// |q P| <= 2^31 P keep that within (-P, P). The odd lanes are moved down by shuffles rather
+// than shifts, which leaves the multiplier ports to the products.
+KOVRA_AVX2 inline __m256i mul_signed(__m256i a, __m256i b) {
+  const __m256i p = p_vec();
+  const __m256i p_inv = _mm256_set1_epi32(int(0x88000001u));  // P^-1 mod 2^32
+  const __m256i t_even = _mm256_mul_epi32(a, b);
+  const __m256i t_odd = _mm256_mul_epi32(_mm256_shuffle_epi32(a, 0xf5), _mm256_shuffle_epi32(b, 0xf5));
+  const __m256i qp_even = _mm256_mul_epi32(_mm256_mul_epi32(t_even, p_inv), p);
+  const __m256i qp_odd = _mm256_mul_epi32(_mm256_mul_epi32(t_odd, p_inv), p);
+  const __m256i d_even = _mm256_shuffle_epi32(_mm256_sub_epi64(t_even, qp_even), 0xf5);
+  const __m256i d_odd = _mm256_sub_epi64(t_odd, qp_odd);
+  return _mm256_blend_epi32(d_even, d_odd, 0b10101010);
+}
+
+// A lane in (-P, P) brought into [0, P): a negative lane, read unsigned, is above P + d.
+KOVRA_AVX2 inline __m256i canonical(__m256i d) {
+  return _mm256_min_epu32(d, _mm256_add_epi32(d, p_vec()));
+}
+
+// The Montgomery product of canonical lanes, canonical.
+KOVRA_AVX2 inline __m256i mul(__m256i a, __m256i b) { return canonical(mul_signed(a, b)); }
 
 // The S-box works on the even and odd lanes apart, each value in the low half of a 64-bit
 // lane, which is where the signed 32x32 multiply reads it; so no blend is needed between
@@ -74,6 +111,14 @@ KOVRA_AVX2 inline __m256i m4(__m256i x) {
   return add(t4, ab_ba);                                                   // a+b a b+a b
 }
 
+struct State {
+  __m256i v[3];
+};
+
+KOVRA_AVX2 inline __m256i load(const uint32_t* p) {
+  return _mm256_loadu_si256(reinterpret_cast<const __m256i*>(p));
+}
+
 // Full-round constants less P (wrapping): a canonical word plus one of them lies in
 // [-P, P), which the signed S-box takes as it is, so the constants cost one addition.
 constexpr std::array<Row, kRounds> constants_less_p() {
@@ -102,6 +147,59 @@ KOVRA_AVX2 inline void external_layer(State& s, const Row* next_rc_less_p) {
 KOVRA_AVX2 inline void full_round_after_constants(State& s, const Row* next_rc_less_p) {
   for (auto& v : s.v) v = sbox(v);
   external_layer(s, next_rc_less_p);
+}
+
+KOVRA_AVX2 inline uint32_t horizontal_sum(__m256i v) {
+  v = add(v, _mm256_permute2x128_si256(v, v, 0x01));
+  v = add(v, _mm256_shuffle_epi32(v, 0x4e));
+  v = add(v, _mm256_shuffle_epi32(v, 0xb1));
+  return uint32_t(_mm256_cvtsi256_si32(v));
+}
+
+// The 21 partial rounds. Cell 0 is carried as a scalar, cells 1..23 stay in the vectors (lane
+// 0 of v[0] is ignored: its diagonal entry is taken as zero below).
+//
+// Round r, with x = cell 0 + constant, y = x^7 and R = the sum of cells 1..23:
+//   S = y + R;  cell 0 becomes y D0 + S = y (D0 + 1) + R;  cell i becomes cell_i D_i + S.
+// So the next x is y (D0 + 1) + (R + next constant), and the next R is
+// sum_i cell_i D_i + 23 S. Only x^7 (D0 + 1), formed three products deep, and one addition
+// lie on the round-to-round path; the sums are formed beside it. x stays in [-P, P).
+KOVRA_AVX2 void partial_rounds(State& s) {
+  const __m256i d0 = _mm256_blend_epi32(load(&kDiagonal[0]), _mm256_setzero_si256(), 0b00000001);
+  const __m256i d1 = load(&kDiagonal[8]), d2 = load(&kDiagonal[16]);
+  const BabyBearElem twenty_three = BabyBearElem::from_u32(23);
+  const auto rc = [](size_t r) { return BabyBearElem::from_raw(kRoundConstants[r][0]); };
+
+  const __m256i lane0_clear = _mm256_setr_epi32(0, -1, -1, -1, -1, -1, -1, -1);
+  __m256i v0 = s.v[0], v1 = s.v[1], v2 = s.v[2];
+  BabyBearElem rest =
+      BabyBearElem::from_raw(horizontal_sum(add(add(_mm256_and_si256(v0, lane0_clear), v1), v2)));
+  BabyBearElem first = BabyBearElem::from_raw(uint32_t(_mm256_cvtsi256_si32(v0))) + rc(kFirstPartial);
+  int64_t x = first.raw();
+  BabyBearElem cell0;
+  for (size_t r = kFirstPartial; r < kSecondFull; ++r) {
+    // Beside the S-box: the products cell_i D_i and their sum.
+    const __m256i p0 = mul(v0, d0), p1 = mul(v1, d1), p2 = mul(v2, d2);
+    const BabyBearElem products = BabyBearElem::from_raw(horizontal_sum(add(add(p0, p1), p2)));
+
+    const CellZero z = cell_zero_sbox(x);
+    const int64_t yd = z.seventh_d0;
+
+    const BabyBearElem sum = z.seventh_plus(rest);
+    if (r + 1 < kSecondFull) {
+      x = yd + (rest + rc(r + 1)).raw();  // x^7 (D0 + 1) + R + constant
+    } else {
+      cell0 = canonical_wide(yd) + rest;
+    }
+    const __m256i sum_vec = _mm256_set1_epi32(int(sum.raw()));
+    v0 = add(p0, sum_vec);
+    v1 = add(p1, sum_vec);
+    v2 = add(p2, sum_vec);
+    rest = products + twenty_three * sum;
+  }
+  s.v[0] = _mm256_blend_epi32(v0, _mm256_set1_epi32(int(cell0.raw())), 0b00000001);
+  s.v[1] = v1;
+  s.v[2] = v2;
 }
 
 KOVRA_AVX2 void permute(Poseidon2State& cells) {

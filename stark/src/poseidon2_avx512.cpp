@@ -1,30 +1,31 @@
-// The Poseidon2 permutation on AVX-512: the full rounds on 64-bit lanes with lazy sums, the
-// partial rounds through the AVX2 ones.
+// The Poseidon2 permutation on AVX-512 with the 52-bit multiply-adds (IFMA).
 //
-// Full rounds keep the 24 cells as three vectors of eight 64-bit lanes, laid out so that M4
-// pairs lanes of two vectors rather than lanes across a vector:
+// The 24 cells are three vectors of eight 64-bit lanes, laid out so that M4 pairs lanes of
+// two vectors rather than lanes across a vector:
 //   a: cells 0, 1 of blocks 0..3 (one block per 128-bit chunk)
 //   b: cells 2, 3 of blocks 0..3
 //   c: cells 0, 1 of blocks 4, 5, then cells 2, 3 of blocks 4, 5
-// A lane holds a signed value congruent to the cell's element times 2^s for a scale s that
-// the code tracks at compile time, not its canonical word:
-//   - products are Montgomery products of signed 32-bit operands (factor 2^-32), the last
-//     one of the S-box reduced by one shift step (t >> 27) - 15 (t mod 2^27), which is t
-//     2^-27 since P = 15 2^27 + 1;
-//   - M4 and the block sums are plain 64-bit additions, and before the next S-box the same
-//     shift step brings every lane back below 2^31 in magnitude;
+// In the full rounds a lane holds a non-negative value below 2^39, congruent to the cell's
+// element times 2^s for a scale s fixed at compile time, not its canonical word:
+//   - products are Montgomery products by 2^52 (mont52), which take any operands below 2^52
+//     and give values below P plus a little, so the S-box needs no reduction step before or
+//     inside it;
+//   - M4 and the block sums are plain 64-bit additions;
 //   - round constants are taken at the scale of the round that adds them.
-// Where the state leaves the full rounds, a Montgomery product by a power of two puts each
-// cell back at scale 32 and it is made canonical, so the result is the scalar definition's
-// bit for bit.
+// Where the state leaves a group of full rounds, a product by a power of two brings each
+// cell to scale 32 and one subtraction makes it canonical, so the result is the scalar
+// definition's bit for bit. The partial rounds run on the same lanes, cell 0 as a scalar.
 #include "stark/poseidon2.h"
 
 #include <algorithm>
 
 #if defined(__x86_64__)
+#include <immintrin.h>
 #define KOVRA_HAVE_AVX512_PATH 1
-#include "poseidon2_avx2.h"
 #endif
+
+#include "poseidon2_constants.h"
+#include "poseidon2_partial_sbox.h"
 
 namespace kovra::stark {
 
@@ -38,9 +39,9 @@ namespace kovra::stark {
 
 namespace {
 
-using namespace poseidon2_avx2;
+using namespace poseidon2_detail;
 
-#define KOVRA_AVX512 __attribute__((target("avx512f,avx512ifma,avx2")))
+#define KOVRA_AVX512 __attribute__((target("avx512f,avx512ifma")))
 
 constexpr int64_t kP = BabyBearElem::P;
 
@@ -89,27 +90,6 @@ struct Lazy {
 
 KOVRA_AVX512 inline __m512i add(__m512i x, __m512i y) { return _mm512_add_epi64(x, y); }
 
-// t 2^-27 (mod P) for any 64-bit t below 2^62 in magnitude, in [-2^35 - P, 2^35); below
-// 2^43 in magnitude the result lies in (-P - 2^16, 2^16).
-KOVRA_AVX512 inline __m512i shift_step(__m512i t) {
-  const __m512i q = _mm512_and_si512(t, _mm512_set1_epi64((int64_t{1} << 27) - 1));
-  return _mm512_sub_epi64(add(_mm512_srai_epi64(t, 27), q), _mm512_slli_epi64(q, 4));
-}
-
-// The signed Montgomery product of the low 32 bits of a and b, a b 2^-32 (mod P), in the
-// high 32 bits of each lane (the low 32 bits are zero). For operands below 2^31 in
-// magnitude it lies below 2^30 + P / 2 < 2^31; for |b| < P below P.
-KOVRA_AVX512 inline __m512i mont_high(__m512i a, __m512i b) {
-  const __m512i t = _mm512_mul_epi32(a, b);
-  const __m512i q = _mm512_mul_epu32(t, _mm512_set1_epi64(0x88000001));  // t P^-1 mod 2^32
-  return _mm512_sub_epi64(t, _mm512_mul_epi32(q, _mm512_set1_epi64(kP)));
-}
-
-// The same, moved to the low 32 bits (where the next product reads it).
-KOVRA_AVX512 inline __m512i mont(__m512i a, __m512i b) {
-  return _mm512_shuffle_epi32(mont_high(a, b), _MM_PERM_DDBB);
-}
-
 // The Montgomery product a b 2^-52 (mod P) of a, b < 2^52 by the 52-bit multiply-adds, below
 // a b / 2^52 + P. With q = -(a b) P^-1 mod 2^52 (-P^-1 = P - 2 there), a b + q P is a
 // multiple of 2^52: the high halves of a b and q P, plus the carry of their low halves,
@@ -126,8 +106,9 @@ KOVRA_AVX512 inline __m512i mont52(__m512i a, __m512i b) {
 }
 
 // x^7 for lanes below 2^52 at scale s, by four products of mont52 (x^2, x^3 = x^2 x,
-// x^4 = x^2 x^2, x^3 x^4): scale 7s - 312. For x below 2^39, x^2 < 2^26 + P, x^3 < 2^13 + P,
-// x^4 < 2^1 + P and x^7 < P + 2.
+// x^4 = x^2 x^2, x^3 x^4): scale 7s - 312. For x below 2^39: x^2 < 2^26 + P, x^3 < 2^18 + P,
+// x^4 and x^7 < 2^10 + P, so the external layer (a factor 112 at most) and the next
+// constants keep every lane below 2^39.
 KOVRA_AVX512 inline __m512i sbox(__m512i x) {
   const __m512i x2 = mont52(x, x);
   const __m512i x3 = mont52(x2, x);
@@ -232,13 +213,12 @@ KOVRA_AVX512 inline Lazy to_lanes(__m512i low, __m256i high) {
           _mm512_permutex2var_epi32(high512, idx(kGatherC), zero)};
 }
 
-// Lanes at scale Scale below 2^43 in magnitude as canonical words at scale 32: a shift step,
-// a Montgomery product by the power of two that gives scale 32 (in (-P, P)), then P added
-// where negative.
+// Lanes at scale Scale below 2^39 as canonical words at scale 32: the Montgomery product by
+// the power of two that gives scale 32, below 2^18 + P, less P where that fits.
 template <int64_t Scale>
 KOVRA_AVX512 inline __m512i canonical_lanes(__m512i x) {
   constexpr int64_t factor = int64_t(pow2(84 - Scale));
-  const __m512i r = mont52(x, _mm512_set1_epi64(factor));  // below 2^17 + P
+  const __m512i r = mont52(x, _mm512_set1_epi64(factor));
   return _mm512_min_epu64(r, _mm512_sub_epi64(r, _mm512_set1_epi64(kP)));
 }
 
@@ -263,19 +243,6 @@ constexpr Lanes diagonal_lanes() {
 }
 alignas(64) inline constexpr Lanes kDiagonalLanes = diagonal_lanes();
 
-// The unsigned Montgomery product a b 2^-32 (mod P) of a < 2P and b < P: with
-// q = -t P^-1 mod 2^32, (t + q P) / 2^32 < t / 2^32 + P < 2P.
-KOVRA_AVX512 inline __m512i mont_below_2p(__m512i a, __m512i b) {
-  const __m512i t = _mm512_mul_epu32(a, b);
-  const __m512i q = _mm512_mul_epu32(t, _mm512_set1_epi64(BabyBearElem::M_PRIME));
-  return _mm512_srli_epi64(add(t, _mm512_mul_epu32(q, _mm512_set1_epi64(kP))), 32);
-}
-
-// A lane in [0, 3P) brought into [0, 2P): below 2P, x - 2P wraps above x.
-KOVRA_AVX512 inline __m512i below_2p(__m512i x) {
-  return _mm512_min_epu64(x, _mm512_sub_epi64(x, _mm512_set1_epi64(2 * kP)));
-}
-
 // r mod P for r < 2^63, by a Barrett quotient that is short by at most one.
 inline BabyBearElem reduce_wide(uint64_t r) {
   __extension__ using U128 = unsigned __int128;
@@ -284,10 +251,10 @@ inline BabyBearElem reduce_wide(uint64_t r) {
   return BabyBearElem::from_raw(uint32_t(std::min(d, d - uint64_t(kP))));
 }
 
-// The 21 partial rounds on the lanes, from and to canonical words at scale 32 (as in the
-// AVX2 path, cell 0 carried as a scalar). Cells 1..23 stay below 2P: each round takes their
-// unsigned Montgomery products by the diagonal and adds the canonical S, giving [0, 3P),
-// brought back below 2P. The products' sum, below 2^37, is reduced by a Barrett step.
+// The 21 partial rounds on the lanes, from canonical words at scale 32, cell 0 carried as a
+// scalar (see the AVX2 path for the round's algebra). Cells 1..23 stay at scale 32 below
+// 2P + 2^12: each round takes mont52 of them by the diagonal at scale 52 (below P + 2^12)
+// and adds the canonical S. The products' sum, below 2^37, is reduced by a Barrett step.
 KOVRA_AVX512 inline void partial_rounds(Lazy& s) {
   const __m512i da = load(kDiagonalLanes.v[0]), db = load(kDiagonalLanes.v[1]);
   const __m512i dc = load(kDiagonalLanes.v[2]);
@@ -323,7 +290,8 @@ KOVRA_AVX512 inline void partial_rounds(Lazy& s) {
 KOVRA_AVX512 void permute(Poseidon2State& cells) {
   static_assert(sizeof(Poseidon2State) == 24 * sizeof(uint32_t));
   uint32_t* words = reinterpret_cast<uint32_t*>(cells.data());
-  Lazy s = to_lanes(_mm512_loadu_si512(words), _mm256_loadu_si256(reinterpret_cast<const __m256i*>(words + 16)));
+  Lazy s = to_lanes(_mm512_loadu_si512(words),
+                    _mm256_loadu_si256(reinterpret_cast<const __m256i*>(words + 16)));
   external_layer(s, &kFullRc[0]);
   for (size_t f = 0; f < 4; ++f) full_round(s, f + 1 < 4 ? &kFullRc[f + 1] : nullptr);
 
@@ -348,8 +316,7 @@ KOVRA_AVX512 void permute(Poseidon2State& cells) {
 #pragma GCC diagnostic pop
 
 bool poseidon2_has_avx512() {
-  return __builtin_cpu_supports("avx512f") && __builtin_cpu_supports("avx512ifma") &&
-         __builtin_cpu_supports("avx2");
+  return __builtin_cpu_supports("avx512f") && __builtin_cpu_supports("avx512ifma");
 }
 
 void poseidon2_permute_avx512(Poseidon2State& state) { permute(state); }
