@@ -34,21 +34,24 @@ void BM_Poseidon2PermuteScalar(benchmark::State& state) {
 }
 BENCHMARK(BM_Poseidon2PermuteScalar);
 
-void BM_Poseidon2PermuteAvx2(benchmark::State& state) {
-  if (!poseidon2_has_avx2()) {
-    state.SkipWithError("no AVX2 on this processor");
+// A SIMD path's chain, skipped where the processor lacks it.
+template <bool (*Has)(), void (*Permute)(Poseidon2State&)>
+void simd_chain(benchmark::State& state, const char* missing) {
+  if (!Has()) {
+    state.SkipWithError(missing);
     return;
   }
-  permute_chain<poseidon2_permute_avx2>(state);
+  permute_chain<Permute>(state);
+}
+
+void BM_Poseidon2PermuteAvx2(benchmark::State& state) {
+  simd_chain<poseidon2_has_avx2, poseidon2_permute_avx2>(state, "no AVX2 on this processor");
 }
 BENCHMARK(BM_Poseidon2PermuteAvx2);
 
 void BM_Poseidon2PermuteAvx512(benchmark::State& state) {
-  if (!poseidon2_has_avx512()) {
-    state.SkipWithError("no AVX-512 on this processor");
-    return;
-  }
-  permute_chain<poseidon2_permute_avx512>(state);
+  simd_chain<poseidon2_has_avx512, poseidon2_permute_avx512>(state,
+                                                             "no AVX-512 IFMA on this processor");
 }
 BENCHMARK(BM_Poseidon2PermuteAvx512);
 
