@@ -37,7 +37,7 @@ void poseidon2_permute_scalar(Poseidon2State& state);
 bool poseidon2_has_avx2();
 // The AVX2 path; only to be called when poseidon2_has_avx2().
 void poseidon2_permute_avx2(Poseidon2State& state);
-// Whether this build and processor have the AVX-512 path.
+// Whether this build and processor have the AVX-512 path (AVX-512 F and IFMA).
 bool poseidon2_has_avx512();
 // The AVX-512 path; only to be called when poseidon2_has_avx512().
 void poseidon2_permute_avx512(Poseidon2State& state);
