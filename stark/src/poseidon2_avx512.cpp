@@ -33,9 +33,11 @@ namespace kovra::stark {
 
 // GCC 12's AVX-512 intrinsics fill their unused pass-through operand with an undefined
 // vector, which its -Wuninitialized reports at every inlined call.
+#if defined(__GNUC__) && !defined(__clang__)
 #pragma GCC diagnostic push
 #pragma GCC diagnostic ignored "-Wuninitialized"
 #pragma GCC diagnostic ignored "-Wmaybe-uninitialized"
+#endif
 
 namespace {
 
@@ -333,7 +335,9 @@ KOVRA_AVX512 void permute(Poseidon2State& cells) {
 
 }  // namespace
 
+#if defined(__GNUC__) && !defined(__clang__)
 #pragma GCC diagnostic pop
+#endif
 
 bool poseidon2_has_avx512() {
   return __builtin_cpu_supports("avx512f") && __builtin_cpu_supports("avx512ifma");
