@@ -1,5 +1,6 @@
 #include "stark/fri.h"
 
+#include <algorithm>
 #include <array>
 #include <bit>
 
@@ -15,55 +16,132 @@ BabyBearExtElem poly_eval_ext(std::span<const BabyBearExtElem> coefficients,
   return acc;
 }
 
-// Horner's rule on each component: acc = acc * point + c, one reduction per step. The
-// coefficient word shifted up by 32 bits reduces to itself, so the unreduced product plus it
-// (below P^2 + P 2^32 < 2^64) reduces to the step's result.
-BabyBearExtElem poly_eval_ext(std::span<const BabyBearExtElem> coefficients, BabyBearElem point) {
-  const uint64_t x = point.raw();
-  uint64_t acc[4] = {0, 0, 0, 0};
-  for (size_t i = coefficients.size(); i-- > 0;)
-    for (size_t k = 0; k < 4; ++k)
-      acc[k] = BabyBearElem::mont_reduce(acc[k] * x + (uint64_t{coefficients[i].c[k].raw()} << 32));
-  return BabyBearExtElem(BabyBearElem::from_raw(static_cast<uint32_t>(acc[0])),
-                         BabyBearElem::from_raw(static_cast<uint32_t>(acc[1])),
-                         BabyBearElem::from_raw(static_cast<uint32_t>(acc[2])),
-                         BabyBearElem::from_raw(static_cast<uint32_t>(acc[3])));
-}
-
 namespace {
 
-// A sum of products of reduced words, kept below 2^63 by taking P 2^32 (which reduces to zero)
-// away whenever it passes 2^63; reduce() gives the sum / 2^32 mod P.
-struct LazySum {
-  uint64_t t = 0;
-  void add_product(uint32_t a, uint32_t b) {
-    t += uint64_t{a} * b;  // below 2^63 + P^2
-    if (t >= (uint64_t{1} << 63)) t -= uint64_t{BabyBearElem::P} << 32;
-  }
-  BabyBearElem reduce() const { return BabyBearElem::from_raw(BabyBearElem::mont_reduce(t)); }
-};
+// Lazy sums of products of reduced words: a sum t is kept below kLazyBound = P 2^32 (which
+// reduces to zero) by taking kLazyBound away whenever that leaves it smaller, i.e. whenever
+// t >= kLazyBound (otherwise t - kLazyBound wraps above t). A product is below P^2 < 2^62, so
+// the addition never passes 2^64; mont_reduce(t) is then the sum / 2^32 mod P, the field sum of
+// the Montgomery products.
+constexpr uint64_t kLazyBound = uint64_t{BabyBearElem::P} << 32;
 
-// An extension element as four lazy component sums.
-struct LazyExtSum {
-  LazySum c[4];
-  void add_product(const BabyBearExtElem& a, BabyBearElem b) {
-    for (size_t k = 0; k < 4; ++k) c[k].add_product(a.c[k].raw(), b.raw());
-  }
-  BabyBearExtElem reduce() const {
-    return BabyBearExtElem(c[0].reduce(), c[1].reduce(), c[2].reduce(), c[3].reduce());
-  }
-};
+inline uint64_t lazy_add(uint64_t t, uint64_t product) {
+  t += product;
+  return std::min(t, t - kLazyBound);
+}
+
+inline BabyBearElem lazy_reduce(uint64_t t) {
+  return BabyBearElem::from_raw(BabyBearElem::mont_reduce(t));
+}
 
 }  // namespace
+
+// In blocks of 16 coefficients: per block the lazy sum of c_(16a+j) x^j, reduced, then the
+// lazy sum of the block values times x^(16a). Only the powers x^0..x^16 and one power per block
+// are chained products; the rest are independent multiply-adds.
+BabyBearExtElem poly_eval_ext(std::span<const BabyBearExtElem> coefficients, BabyBearElem point) {
+  constexpr size_t kBlock = 16;
+  const size_t n = coefficients.size();
+  uint64_t powers[kBlock];
+  BabyBearElem p = BabyBearElem::one();
+  for (size_t j = 0; j < std::min(n, kBlock); ++j) {
+    powers[j] = p.raw();
+    p *= point;
+  }
+  uint64_t out[4] = {0, 0, 0, 0};
+  BabyBearElem scale = BabyBearElem::one();
+  for (size_t a = 0; a < n; a += kBlock) {
+    const BabyBearExtElem* c = coefficients.data() + a;
+    const size_t len = std::min(kBlock, n - a);
+    uint64_t in[4] = {0, 0, 0, 0};
+    for (size_t j = 0; j < len; ++j)
+      for (size_t k = 0; k < 4; ++k) in[k] = lazy_add(in[k], c[j].c[k].raw() * powers[j]);
+    for (size_t k = 0; k < 4; ++k)
+      out[k] = lazy_add(out[k], uint64_t{lazy_reduce(in[k]).raw()} * scale.raw());
+    scale *= p;  // p is x^16 whenever another block follows
+  }
+  return BabyBearExtElem(lazy_reduce(out[0]), lazy_reduce(out[1]), lazy_reduce(out[2]),
+                         lazy_reduce(out[3]));
+}
 
 DeepInputs::DeepInputs(const TapLayout& l, std::span<const BabyBearExtElem> u,
                        std::span<const BabyBearExtElem> tap_pows,
                        std::span<const BabyBearExtElem> check_pows, const BabyBearExtElem& z,
                        BabyBearElem back_one)
-    : layout(&l), combo_u(u), tap_mix_pows(tap_pows), check_mix_pows(check_pows) {
+    : layout(&l), combo_u(u) {
   points.reserve(l.total_combo_backs + 1);
   for (uint16_t b : l.combo_backs) points.push_back(z * back_one.pow(b));
   points.push_back(z.pow(4));
+
+  KOVRA_INVARIANT(check_pows.size() == kCheckColumns, "one mix power per check column");
+  auto raw = [](const BabyBearExtElem& e) {
+    return std::array<uint32_t, 4>{e.c[0].raw(), e.c[1].raw(), e.c[2].raw(), e.c[3].raw()};
+  };
+  // Bucket the registers by combo; the check columns form the last term.
+  const size_t n_terms = l.combo_count + 1;
+  term_starts.assign(n_terms + 1, 0);
+  for (size_t t = 0; t < l.taps.size(); t += l.taps[t].count) ++term_starts[l.taps[t].combo + 1];
+  term_starts[n_terms] += kCheckColumns;
+  for (size_t i = 0; i < n_terms; ++i) term_starts[i + 1] += term_starts[i];
+  terms.resize(term_starts[n_terms]);
+  std::vector<size_t> next(term_starts.begin(), term_starts.end() - 1);
+  size_t reg = 0;
+  for (size_t t = 0; t < l.taps.size(); t += l.taps[t].count, ++reg) {
+    const TapRecord& r = l.taps[t];
+    KOVRA_INVARIANT(reg < tap_pows.size(), "tap_mix_pows has one entry per register");
+    terms[next[r.combo]++] = DeepTerm{static_cast<uint32_t>(r.group), r.column, raw(tap_pows[reg])};
+  }
+  KOVRA_INVARIANT(reg == tap_pows.size(), "tap_mix_pows has one entry per register");
+  for (size_t i = 0; i < kCheckColumns; ++i)
+    terms[next[l.combo_count]++] = DeepTerm{3, static_cast<uint32_t>(i), raw(check_pows[i])};
+}
+
+DeepPoints::DeepPoints(const DeepInputs& in, std::span<const BabyBearElem> xs)
+    : terms_(in.term_count()) {
+  const TapLayout& l = *in.layout;
+  const size_t nq = xs.size();
+  const size_t total = nq * terms_;
+  inv_div_.resize(total);
+  offset_.resize(nq);
+  zero_.assign(nq, 0);
+  // Divisors: per combo the product of (x - point) over its backs, then x - z^4. A zero one
+  // marks its point and stands in the batch as one; all are inverted together.
+  std::vector<BabyBearExtElem> div(total), prefix(total);
+  for (size_t q = 0; q < nq; ++q) {
+    const BabyBearExtElem x(xs[q]);
+    BabyBearExtElem* d = div.data() + q * terms_;
+    for (size_t c = 0; c < l.combo_count; ++c) {
+      d[c] = BabyBearExtElem::one();
+      for (size_t k = l.combo_starts[c]; k < l.combo_starts[c + 1]; ++k) d[c] *= x - in.points[k];
+    }
+    d[l.combo_count] = x - in.points[l.total_combo_backs];
+    for (size_t c = 0; c < terms_; ++c) {
+      if (d[c] == BabyBearExtElem::zero()) {
+        zero_[q] = 1;
+        d[c] = BabyBearExtElem::one();
+      }
+    }
+  }
+  BabyBearExtElem acc = BabyBearExtElem::one();
+  for (size_t i = 0; i < total; ++i) {
+    prefix[i] = acc;
+    acc *= div[i];
+  }
+  BabyBearExtElem inv = acc.inv();
+  for (size_t i = total; i-- > 0;) {
+    inv_div_[i] = inv * prefix[i];
+    inv *= div[i];
+  }
+  // Offsets: the opening polynomials at x over their divisors.
+  for (size_t q = 0; q < nq; ++q) {
+    const BabyBearExtElem* inv_d = inv_div_.data() + q * terms_;
+    BabyBearExtElem o = in.combo_u[l.total_combo_backs] * inv_d[l.combo_count];
+    for (size_t c = 0; c < l.combo_count; ++c) {
+      const auto u = in.combo_u.subspan(l.combo_starts[c], l.combo_starts[c + 1] - l.combo_starts[c]);
+      o += poly_eval_ext(u, xs[q]) * inv_d[c];
+    }
+    offset_[q] = o;
+  }
 }
 
 VerificationError FriRound::fold_query(SealReader& reader, const HashFunction& hash,
@@ -79,66 +157,47 @@ VerificationError FriRound::fold_query(SealReader& reader, const HashFunction& h
                            BabyBearElem::from_raw(w[32 + j]), BabyBearElem::from_raw(w[48 + j]));
   KOVRA_INVARIANT(quot < 16, "fold position beyond the previous domain");
   if (v[quot] != goal) return VerificationError::proof_rejected();
-  const BabyBearElem inv_wk =
-      INV_ROOTS[std::countr_zero(kFriFold * domain)].pow(group);
-  interpolate_16(v);
-  goal = poly_eval_ext(v, mix * inv_wk);
+  // The interpolation's coefficient i is the butterfly's entry at the bit-reversal of i over
+  // 16; the scaling by 1/16 is applied once to the evaluated sum.
+  static constexpr uint8_t kRev4[16] = {0, 8, 4, 12, 2, 10, 6, 14, 1, 9, 5, 13, 3, 11, 7, 15};
+  static constexpr BabyBearElem kInv16 = BabyBearElem::from_u32(16).inv();
+  rev_butterfly_16(v);
+  const BabyBearExtElem y =
+      mix * root_power(INV_ROOTS, static_cast<uint32_t>(std::countr_zero(kFriFold * domain)), group);
+  BabyBearExtElem acc;
+  for (size_t i = 16; i-- > 0;) acc = acc * y + v[kRev4[i]];
+  goal = acc * kInv16;
   pos = group;
   return VerificationError::ok();
+}
+
+VResult<BabyBearExtElem> deep_combine_query(const DeepInputs& in, const DeepPoints& points,
+                                            size_t q, const std::span<const uint32_t> rows[3],
+                                            std::span<const uint32_t> check_row) {
+  if (points.on_opening_point(q)) return base::Err(VerificationError::proof_rejected());
+  const uint32_t* source[4] = {rows[0].data(), rows[1].data(), rows[2].data(), check_row.data()};
+  const std::span<const BabyBearExtElem> inv_div = points.inv_divisors(q);
+  // Per term the lazily reduced sum of mix power times opened value, over its divisor.
+  BabyBearExtElem ret;
+  for (size_t i = 0; i < in.term_count(); ++i) {
+    uint64_t acc[4] = {0, 0, 0, 0};
+    for (size_t e = in.term_starts[i]; e < in.term_starts[i + 1]; ++e) {
+      const DeepTerm& t = in.terms[e];
+      const uint64_t v = source[t.source][t.column];
+      for (size_t k = 0; k < 4; ++k) acc[k] = lazy_add(acc[k], v * t.mix_pow[k]);
+    }
+    const BabyBearExtElem tot(lazy_reduce(acc[0]), lazy_reduce(acc[1]), lazy_reduce(acc[2]),
+                              lazy_reduce(acc[3]));
+    ret += tot * inv_div[i];
+  }
+  return ret - points.offset(q);
 }
 
 VResult<BabyBearExtElem> deep_combine_query(const DeepInputs& in,
                                             const std::span<const uint32_t> rows[3],
                                             std::span<const uint32_t> check_row, BabyBearElem x) {
-  const TapLayout& l = *in.layout;
-  const size_t terms = l.combo_count + 1;
-  // Per combo the sum of mix power times opened value over its registers (lazily reduced),
-  // then the check columns'.
-  std::vector<LazyExtSum> sums(terms);
-  size_t reg = 0;
-  for (size_t t = 0; t < l.taps.size(); t += l.taps[t].count, ++reg) {
-    const TapRecord& r = l.taps[t];
-    sums[r.combo].add_product(in.tap_mix_pows[reg], BabyBearElem::from_raw(rows[r.group][r.column]));
-  }
-  KOVRA_INVARIANT(reg == in.tap_mix_pows.size(), "tap_mix_pows has one entry per register");
-  for (size_t i = 0; i < kCheckColumns; ++i)
-    sums[l.combo_count].add_product(in.check_mix_pows[i], BabyBearElem::from_raw(check_row[i]));
-  // One block for the reduced sums, the divisors and their prefix products.
-  std::vector<BabyBearExtElem> scratch(3 * terms);
-  BabyBearExtElem* tot = scratch.data();
-  BabyBearExtElem* div = tot + terms;
-  BabyBearExtElem* prefix = div + terms;
-  for (size_t i = 0; i < terms; ++i) tot[i] = sums[i].reduce();
-  // Divisors: per combo the product of (x - point) over its backs, then x - z^4; inverted
-  // together (one inverse for all). A zero divisor makes the product zero.
-  for (size_t c = 0; c < l.combo_count; ++c) {
-    div[c] = BabyBearExtElem::one();
-    for (size_t k = l.combo_starts[c]; k < l.combo_starts[c + 1]; ++k)
-      div[c] *= BabyBearExtElem(x) - in.points[k];
-  }
-  div[l.combo_count] = BabyBearExtElem(x) - in.points[l.total_combo_backs];
-  BabyBearExtElem acc = BabyBearExtElem::one();
-  for (size_t i = 0; i < terms; ++i) {
-    prefix[i] = acc;
-    acc *= div[i];
-  }
-  if (acc == BabyBearExtElem::zero()) return base::Err(VerificationError::proof_rejected());
-  BabyBearExtElem inv = acc.inv();
-  BabyBearExtElem ret;
-  for (size_t i = terms; i-- > 0;) {
-    const BabyBearExtElem div_inv = inv * prefix[i];
-    inv *= div[i];
-    BabyBearExtElem num;
-    if (i == l.combo_count) {
-      num = tot[i] - in.combo_u[l.total_combo_backs];
-    } else {
-      num = tot[i] - poly_eval_ext(in.combo_u.subspan(l.combo_starts[i],
-                                                      l.combo_starts[i + 1] - l.combo_starts[i]),
-                                   x);
-    }
-    ret += num * div_inv;
-  }
-  return ret;
+  const DeepPoints points(in, std::span(&x, 1));
+  return deep_combine_query(in, points, 0, rows, check_row);
 }
 
 }  // namespace kovra::stark

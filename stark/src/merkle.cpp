@@ -1,5 +1,6 @@
 #include "stark/merkle.h"
 
+#include <array>
 #include <bit>
 
 #include "base/invariant.h"
@@ -48,7 +49,17 @@ VResult<std::span<const uint32_t>> CommittedTree::verify_row(SealReader& reader,
   if (idx >= rows_) return base::Err(VerificationError::query_out_of_range(idx, rows_));
   KOVRA_ASSIGN_OR_RETURN(auto row, reader.read_words(cols_));
   if (!all_reduced(row)) return base::Err(VerificationError::malformed());
-  const std::vector<BabyBearElem> elems = elems_of(row);
+  // The row as field elements, on the stack for the usual widths.
+  std::array<BabyBearElem, 256> local;
+  std::vector<BabyBearElem> heap;
+  std::span<BabyBearElem> elems;
+  if (row.size() <= local.size()) {
+    elems = std::span(local).first(row.size());
+  } else {
+    heap.resize(row.size());
+    elems = heap;
+  }
+  for (size_t i = 0; i < row.size(); ++i) elems[i] = BabyBearElem::from_raw(row[i]);
   Digest cur = hash.hash_elem_slice(elems);
   uint64_t pos = idx + rows_;
   while (pos >= 2 * top_size_) {

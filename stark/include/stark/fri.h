@@ -14,9 +14,9 @@
 // next domain.
 #pragma once
 
+#include <array>
 #include <cstdint>
 #include <span>
-#include <vector>
 #include <vector>
 
 #include "stark/baby_bear.h"
@@ -48,22 +48,59 @@ struct FriRound {
                                BabyBearExtElem& goal) const;
 };
 
+// One opened column of a DEEP sum: the row it is read from (0..2 a register group, 3 the check
+// row), its column there and the raw words c0..c3 of the mix power that weights it.
+struct DeepTerm {
+  uint32_t source = 0;
+  uint32_t column = 0;
+  std::array<uint32_t, 4> mix_pow{};
+};
+
 // What the DEEP combination of one query needs besides the rows; built once per seal.
 struct DeepInputs {
   const TapLayout* layout = nullptr;
-  std::span<const BabyBearExtElem> combo_u;         // total_combo_backs + 1 entries
-  std::span<const BabyBearExtElem> tap_mix_pows;    // one per register
-  std::span<const BabyBearExtElem> check_mix_pows;  // 16
+  std::span<const BabyBearExtElem> combo_u;  // total_combo_backs + 1 entries
   // The opening points: z * back_one^b for each entry b of combo_backs, then z^4.
   std::vector<BabyBearExtElem> points;
+  // The opened columns grouped by DEEP term (combo 0 .. combo_count - 1, then the check
+  // columns): term i's are terms[term_starts[i] .. term_starts[i + 1]).
+  std::vector<DeepTerm> terms;
+  std::vector<size_t> term_starts;
 
   DeepInputs(const TapLayout& l, std::span<const BabyBearExtElem> u,
              std::span<const BabyBearExtElem> tap_pows, std::span<const BabyBearExtElem> check_pows,
              const BabyBearExtElem& z, BabyBearElem back_one);
+
+  size_t term_count() const { return term_starts.size() - 1; }
 };
 
-// The DEEP value at x from the three group rows (accum, code, data) and the check row, or
-// ProofRejected when a divisor is zero.
+// The part of the DEEP values at a list of query points that depends on the points alone: per
+// point and term the inverse of the term's divisor, and the sum over the terms of the opening
+// polynomial's value at the point over the divisor. All divisors of all points are inverted
+// together; a point with a zero divisor is only marked (its entries are meaningless).
+class DeepPoints {
+ public:
+  DeepPoints(const DeepInputs& in, std::span<const BabyBearElem> xs);
+
+  bool on_opening_point(size_t q) const { return zero_[q] != 0; }
+  std::span<const BabyBearExtElem> inv_divisors(size_t q) const {
+    return std::span(inv_div_).subspan(q * terms_, terms_);
+  }
+  const BabyBearExtElem& offset(size_t q) const { return offset_[q]; }
+
+ private:
+  size_t terms_ = 0;
+  std::vector<BabyBearExtElem> inv_div_;
+  std::vector<BabyBearExtElem> offset_;
+  std::vector<uint8_t> zero_;
+};
+
+// The DEEP value at point q of `points` from the three group rows (accum, code, data) and the
+// check row, or ProofRejected when a divisor at that point is zero.
+VResult<BabyBearExtElem> deep_combine_query(const DeepInputs& in, const DeepPoints& points,
+                                            size_t q, const std::span<const uint32_t> rows[3],
+                                            std::span<const uint32_t> check_row);
+// The same for one point x.
 VResult<BabyBearExtElem> deep_combine_query(const DeepInputs& in,
                                             const std::span<const uint32_t> rows[3],
                                             std::span<const uint32_t> check_row, BabyBearElem x);
