@@ -122,15 +122,36 @@ DeepPoints::DeepPoints(const DeepInputs& in, std::span<const BabyBearElem> xs)
       }
     }
   }
+  // Inverted together: per point the prefix products of its divisors, across the points the
+  // prefix products of the points' products, one inverse, then back down. The chains within a
+  // point are short and independent of the other points'.
+  std::vector<BabyBearExtElem> point_prod(nq), point_prefix(nq);
+  for (size_t q = 0; q < nq; ++q) {
+    const BabyBearExtElem* d = div.data() + q * terms_;
+    BabyBearExtElem* pre = prefix.data() + q * terms_;
+    BabyBearExtElem acc = BabyBearExtElem::one();
+    for (size_t c = 0; c < terms_; ++c) {
+      pre[c] = acc;
+      acc *= d[c];
+    }
+    point_prod[q] = acc;
+  }
   BabyBearExtElem acc = BabyBearExtElem::one();
-  for (size_t i = 0; i < total; ++i) {
-    prefix[i] = acc;
-    acc *= div[i];
+  for (size_t q = 0; q < nq; ++q) {
+    point_prefix[q] = acc;
+    acc *= point_prod[q];
   }
   BabyBearExtElem inv = acc.inv();
-  for (size_t i = total; i-- > 0;) {
-    inv_div_[i] = inv * prefix[i];
-    inv *= div[i];
+  for (size_t q = nq; q-- > 0;) {
+    BabyBearExtElem inv_q = inv * point_prefix[q];
+    inv *= point_prod[q];
+    const BabyBearExtElem* d = div.data() + q * terms_;
+    const BabyBearExtElem* pre = prefix.data() + q * terms_;
+    BabyBearExtElem* out = inv_div_.data() + q * terms_;
+    for (size_t c = terms_; c-- > 0;) {
+      out[c] = inv_q * pre[c];
+      inv_q *= d[c];
+    }
   }
   // Offsets: the opening polynomials at x over their divisors.
   for (size_t q = 0; q < nq; ++q) {
