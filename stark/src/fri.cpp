@@ -94,6 +94,21 @@ DeepInputs::DeepInputs(const TapLayout& l, std::span<const BabyBearExtElem> u,
   KOVRA_INVARIANT(reg == tap_pows.size(), "tap_mix_pows has one entry per register");
   for (size_t i = 0; i < kCheckColumns; ++i)
     terms[next[l.combo_count]++] = DeepTerm{3, static_cast<uint32_t>(i), raw(check_pows[i])};
+
+  // The divisor polynomials, one factor (x - point) at a time.
+  divisor_starts.push_back(0);
+  for (size_t c = 0; c < n_terms; ++c) {
+    const size_t first = c < l.combo_count ? l.combo_starts[c] : l.total_combo_backs;
+    const size_t last = c < l.combo_count ? l.combo_starts[c + 1] : l.total_combo_backs + 1;
+    std::vector<BabyBearExtElem> poly{BabyBearExtElem::one()};
+    for (size_t k = first; k < last; ++k) {
+      poly.push_back(BabyBearExtElem::zero());
+      for (size_t i = poly.size() - 1; i > 0; --i) poly[i] = poly[i - 1] - points[k] * poly[i];
+      poly[0] = -(points[k] * poly[0]);
+    }
+    divisor_coeffs.insert(divisor_coeffs.end(), poly.begin(), poly.end());
+    divisor_starts.push_back(divisor_coeffs.size());
+  }
 }
 
 DeepPoints::DeepPoints(const DeepInputs& in, std::span<const BabyBearElem> xs)
@@ -104,18 +119,16 @@ DeepPoints::DeepPoints(const DeepInputs& in, std::span<const BabyBearElem> xs)
   inv_div_.resize(total);
   offset_.resize(nq);
   zero_.assign(nq, 0);
-  // Divisors: per combo the product of (x - point) over its backs, then x - z^4. A zero one
-  // marks its point and stands in the batch as one; all are inverted together.
+  // Divisors: per term its divisor polynomial at x. A zero one marks its point and stands in
+  // the batch as one.
   std::vector<BabyBearExtElem> div(total), prefix(total);
   for (size_t q = 0; q < nq; ++q) {
-    const BabyBearExtElem x(xs[q]);
     BabyBearExtElem* d = div.data() + q * terms_;
-    for (size_t c = 0; c < l.combo_count; ++c) {
-      d[c] = BabyBearExtElem::one();
-      for (size_t k = l.combo_starts[c]; k < l.combo_starts[c + 1]; ++k) d[c] *= x - in.points[k];
-    }
-    d[l.combo_count] = x - in.points[l.total_combo_backs];
     for (size_t c = 0; c < terms_; ++c) {
+      d[c] = poly_eval_ext(std::span(in.divisor_coeffs)
+                               .subspan(in.divisor_starts[c],
+                                        in.divisor_starts[c + 1] - in.divisor_starts[c]),
+                           xs[q]);
       if (d[c] == BabyBearExtElem::zero()) {
         zero_[q] = 1;
         d[c] = BabyBearExtElem::one();

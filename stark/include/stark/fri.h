@@ -66,6 +66,11 @@ struct DeepInputs {
   // columns): term i's are terms[term_starts[i] .. term_starts[i + 1]).
   std::vector<DeepTerm> terms;
   std::vector<size_t> term_starts;
+  // Per term the coefficients (lowest first) of its divisor as a polynomial in x: the product
+  // of (x - point) over its opening points. Term i's are
+  // divisor_coeffs[divisor_starts[i] .. divisor_starts[i + 1]).
+  std::vector<BabyBearExtElem> divisor_coeffs;
+  std::vector<size_t> divisor_starts;
 
   DeepInputs(const TapLayout& l, std::span<const BabyBearExtElem> u,
              std::span<const BabyBearExtElem> tap_pows, std::span<const BabyBearExtElem> check_pows,
