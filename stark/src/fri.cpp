@@ -34,6 +34,15 @@ inline BabyBearElem lazy_reduce(uint64_t t) {
   return BabyBearElem::from_raw(BabyBearElem::mont_reduce(t));
 }
 
+// Sum of c_i x^i, powers[i] being the word of x^i: a lazy sum per component.
+BabyBearExtElem dot_with_powers(std::span<const BabyBearExtElem> c, const uint64_t* powers) {
+  uint64_t acc[4] = {0, 0, 0, 0};
+  for (size_t i = 0; i < c.size(); ++i)
+    for (size_t k = 0; k < 4; ++k) acc[k] = lazy_add(acc[k], c[i].c[k].raw() * powers[i]);
+  return BabyBearExtElem(lazy_reduce(acc[0]), lazy_reduce(acc[1]), lazy_reduce(acc[2]),
+                         lazy_reduce(acc[3]));
+}
+
 }  // namespace
 
 // In blocks of 16 coefficients: per block the lazy sum of c_(16a+j) x^j, reduced, then the
@@ -122,13 +131,30 @@ DeepPoints::DeepPoints(const DeepInputs& in, std::span<const BabyBearElem> xs)
   // Divisors: per term its divisor polynomial at x. A zero one marks its point and stands in
   // the batch as one.
   std::vector<BabyBearExtElem> div(total), prefix(total);
+  // The opening polynomials' values at x, for the offsets.
+  std::vector<BabyBearExtElem> opened(total);
+  const std::span<const BabyBearExtElem> dc(in.divisor_coeffs);
+  size_t longest = 0;
+  for (size_t c = 0; c < terms_; ++c)
+    longest = std::max(longest, in.divisor_starts[c + 1] - in.divisor_starts[c]);
+  std::vector<uint64_t> powers(longest);
   for (size_t q = 0; q < nq; ++q) {
+    BabyBearElem p = BabyBearElem::one();
+    for (uint64_t& w : powers) {
+      w = p.raw();
+      p *= xs[q];
+    }
     BabyBearExtElem* d = div.data() + q * terms_;
+    BabyBearExtElem* u = opened.data() + q * terms_;
     for (size_t c = 0; c < terms_; ++c) {
-      d[c] = poly_eval_ext(std::span(in.divisor_coeffs)
-                               .subspan(in.divisor_starts[c],
-                                        in.divisor_starts[c + 1] - in.divisor_starts[c]),
-                           xs[q]);
+      // A term's opening polynomial has one coefficient per opening point: fewer than its
+      // divisor's.
+      const size_t first = c < l.combo_count ? l.combo_starts[c] : l.total_combo_backs;
+      const size_t last = c < l.combo_count ? l.combo_starts[c + 1] : l.total_combo_backs + 1;
+      u[c] = dot_with_powers(in.combo_u.subspan(first, last - first), powers.data());
+      d[c] = dot_with_powers(
+          dc.subspan(in.divisor_starts[c], in.divisor_starts[c + 1] - in.divisor_starts[c]),
+          powers.data());
       if (d[c] == BabyBearExtElem::zero()) {
         zero_[q] = 1;
         d[c] = BabyBearExtElem::one();
@@ -168,12 +194,8 @@ DeepPoints::DeepPoints(const DeepInputs& in, std::span<const BabyBearElem> xs)
   }
   // Offsets: the opening polynomials at x over their divisors.
   for (size_t q = 0; q < nq; ++q) {
-    const BabyBearExtElem* inv_d = inv_div_.data() + q * terms_;
-    BabyBearExtElem o = in.combo_u[l.total_combo_backs] * inv_d[l.combo_count];
-    for (size_t c = 0; c < l.combo_count; ++c) {
-      const auto u = in.combo_u.subspan(l.combo_starts[c], l.combo_starts[c + 1] - l.combo_starts[c]);
-      o += poly_eval_ext(u, xs[q]) * inv_d[c];
-    }
+    BabyBearExtElem o;
+    for (size_t c = 0; c < terms_; ++c) o += opened[q * terms_ + c] * inv_div_[q * terms_ + c];
     offset_[q] = o;
   }
 }
