@@ -18,29 +18,38 @@ BabyBearExtElem poly_eval_ext(std::span<const BabyBearExtElem> coefficients,
 
 namespace {
 
-// Lazy sums of products of reduced words: a sum t is kept below kLazyBound = P 2^32 (which
-// reduces to zero) by taking kLazyBound away whenever that leaves it smaller, i.e. whenever
-// t >= kLazyBound (otherwise t - kLazyBound wraps above t). A product is below P^2 < 2^62, so
-// the addition never passes 2^64; mont_reduce(t) is then the sum / 2^32 mod P, the field sum of
-// the Montgomery products.
-constexpr uint64_t kLazyBound = uint64_t{BabyBearElem::P} << 32;
+// Sums of products of reduced words, taken in 128 bits: a product is below P^2 < 2^62, and no
+// sum here has 2^33 of them, so the high half stays below 2^31.
+__extension__ typedef unsigned __int128 WideSum;
 
-inline uint64_t lazy_add(uint64_t t, uint64_t product) {
-  t += product;
-  return std::min(t, t - kLazyBound);
+// P 2^32, which reduces to zero, and 2^64 mod P.
+constexpr uint64_t kLazyBound = uint64_t{BabyBearElem::P} << 32;
+constexpr uint64_t kTwo64 = (((uint64_t{1} << 32) % BabyBearElem::P) *
+                             ((uint64_t{1} << 32) % BabyBearElem::P)) % BabyBearElem::P;
+
+// The sum / 2^32 mod P, the field sum of the Montgomery products: the low half is brought
+// below kLazyBound by taking kLazyBound away twice where that leaves it smaller (otherwise
+// the subtraction wraps above it), the high half comes back as hi * (2^64 mod P) < 2^62, and
+// their sum, below 2^64, is Montgomery-reduced.
+inline BabyBearElem wide_reduce(WideSum t) {
+  uint64_t lo = static_cast<uint64_t>(t);
+  const uint64_t hi = static_cast<uint64_t>(t >> 64);
+  lo = std::min(lo, lo - kLazyBound);
+  lo = std::min(lo, lo - kLazyBound);
+  return BabyBearElem::from_raw(BabyBearElem::mont_reduce(lo + hi * kTwo64));
 }
 
-inline BabyBearElem lazy_reduce(uint64_t t) {
-  return BabyBearElem::from_raw(BabyBearElem::mont_reduce(t));
+inline BabyBearExtElem wide_reduce(const WideSum (&t)[4]) {
+  return BabyBearExtElem(wide_reduce(t[0]), wide_reduce(t[1]), wide_reduce(t[2]),
+                         wide_reduce(t[3]));
 }
 
 // Sum of c_i x^i, powers[i] being the word of x^i: a lazy sum per component.
 BabyBearExtElem dot_with_powers(std::span<const BabyBearExtElem> c, const uint64_t* powers) {
-  uint64_t acc[4] = {0, 0, 0, 0};
+  WideSum acc[4] = {0, 0, 0, 0};
   for (size_t i = 0; i < c.size(); ++i)
-    for (size_t k = 0; k < 4; ++k) acc[k] = lazy_add(acc[k], c[i].c[k].raw() * powers[i]);
-  return BabyBearExtElem(lazy_reduce(acc[0]), lazy_reduce(acc[1]), lazy_reduce(acc[2]),
-                         lazy_reduce(acc[3]));
+    for (size_t k = 0; k < 4; ++k) acc[k] += c[i].c[k].raw() * powers[i];
+  return wide_reduce(acc);
 }
 
 }  // namespace
@@ -57,20 +66,15 @@ BabyBearExtElem poly_eval_ext(std::span<const BabyBearExtElem> coefficients, Bab
     powers[j] = p.raw();
     p *= point;
   }
-  uint64_t out[4] = {0, 0, 0, 0};
+  WideSum out[4] = {0, 0, 0, 0};
   BabyBearElem scale = BabyBearElem::one();
   for (size_t a = 0; a < n; a += kBlock) {
-    const BabyBearExtElem* c = coefficients.data() + a;
-    const size_t len = std::min(kBlock, n - a);
-    uint64_t in[4] = {0, 0, 0, 0};
-    for (size_t j = 0; j < len; ++j)
-      for (size_t k = 0; k < 4; ++k) in[k] = lazy_add(in[k], c[j].c[k].raw() * powers[j]);
-    for (size_t k = 0; k < 4; ++k)
-      out[k] = lazy_add(out[k], uint64_t{lazy_reduce(in[k]).raw()} * scale.raw());
+    const BabyBearExtElem block = dot_with_powers(
+        coefficients.subspan(a, std::min(kBlock, n - a)), powers);
+    for (size_t k = 0; k < 4; ++k) out[k] += uint64_t{block.c[k].raw()} * scale.raw();
     scale *= p;  // p is x^16 whenever another block follows
   }
-  return BabyBearExtElem(lazy_reduce(out[0]), lazy_reduce(out[1]), lazy_reduce(out[2]),
-                         lazy_reduce(out[3]));
+  return wide_reduce(out);
 }
 
 DeepInputs::DeepInputs(const TapLayout& l, std::span<const BabyBearExtElem> u,
@@ -126,13 +130,11 @@ DeepPoints::DeepPoints(const DeepInputs& in, std::span<const BabyBearElem> xs)
   const size_t nq = xs.size();
   const size_t total = nq * terms_;
   inv_div_.resize(total);
-  offset_.resize(nq);
   zero_.assign(nq, 0);
   // Divisors: per term its divisor polynomial at x. A zero one marks its point and stands in
   // the batch as one.
   std::vector<BabyBearExtElem> div(total), prefix(total);
-  // The opening polynomials' values at x, for the offsets.
-  std::vector<BabyBearExtElem> opened(total);
+  opened_.resize(total);
   const std::span<const BabyBearExtElem> dc(in.divisor_coeffs);
   size_t longest = 0;
   for (size_t c = 0; c < terms_; ++c)
@@ -145,7 +147,7 @@ DeepPoints::DeepPoints(const DeepInputs& in, std::span<const BabyBearElem> xs)
       p *= xs[q];
     }
     BabyBearExtElem* d = div.data() + q * terms_;
-    BabyBearExtElem* u = opened.data() + q * terms_;
+    BabyBearExtElem* u = opened_.data() + q * terms_;
     for (size_t c = 0; c < terms_; ++c) {
       // A term's opening polynomial has one coefficient per opening point: fewer than its
       // divisor's.
@@ -192,12 +194,6 @@ DeepPoints::DeepPoints(const DeepInputs& in, std::span<const BabyBearElem> xs)
       inv_q *= d[c];
     }
   }
-  // Offsets: the opening polynomials at x over their divisors.
-  for (size_t q = 0; q < nq; ++q) {
-    BabyBearExtElem o;
-    for (size_t c = 0; c < terms_; ++c) o += opened[q * terms_ + c] * inv_div_[q * terms_ + c];
-    offset_[q] = o;
-  }
 }
 
 VerificationError FriRound::fold_query(SealReader& reader, const HashFunction& hash,
@@ -233,20 +229,20 @@ VResult<BabyBearExtElem> deep_combine_query(const DeepInputs& in, const DeepPoin
   if (points.on_opening_point(q)) return base::Err(VerificationError::proof_rejected());
   const uint32_t* source[4] = {rows[0].data(), rows[1].data(), rows[2].data(), check_row.data()};
   const std::span<const BabyBearExtElem> inv_div = points.inv_divisors(q);
+  const std::span<const BabyBearExtElem> opened = points.opened(q);
   // Per term the lazily reduced sum of mix power times opened value, over its divisor.
   BabyBearExtElem ret;
   for (size_t i = 0; i < in.term_count(); ++i) {
-    uint64_t acc[4] = {0, 0, 0, 0};
+    WideSum acc[4] = {0, 0, 0, 0};
     for (size_t e = in.term_starts[i]; e < in.term_starts[i + 1]; ++e) {
       const DeepTerm& t = in.terms[e];
       const uint64_t v = source[t.source][t.column];
-      for (size_t k = 0; k < 4; ++k) acc[k] = lazy_add(acc[k], v * t.mix_pow[k]);
+      for (size_t k = 0; k < 4; ++k) acc[k] += v * t.mix_pow[k];
     }
-    const BabyBearExtElem tot(lazy_reduce(acc[0]), lazy_reduce(acc[1]), lazy_reduce(acc[2]),
-                              lazy_reduce(acc[3]));
-    ret += tot * inv_div[i];
+    const BabyBearExtElem tot = wide_reduce(acc);
+    ret += (tot - opened[i]) * inv_div[i];
   }
-  return ret - points.offset(q);
+  return ret;
 }
 
 VResult<BabyBearExtElem> deep_combine_query(const DeepInputs& in,

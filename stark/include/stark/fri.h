@@ -80,8 +80,8 @@ struct DeepInputs {
 };
 
 // The part of the DEEP values at a list of query points that depends on the points alone: per
-// point and term the inverse of the term's divisor, and the sum over the terms of the opening
-// polynomial's value at the point over the divisor. All divisors of all points are inverted
+// point and term the inverse of the term's divisor and the value of its opening polynomial
+// (the mixed sum of its registers' coefficient lists). All divisors of all points are inverted
 // together; a point with a zero divisor is only marked (its entries are meaningless).
 class DeepPoints {
  public:
@@ -91,12 +91,14 @@ class DeepPoints {
   std::span<const BabyBearExtElem> inv_divisors(size_t q) const {
     return std::span(inv_div_).subspan(q * terms_, terms_);
   }
-  const BabyBearExtElem& offset(size_t q) const { return offset_[q]; }
+  std::span<const BabyBearExtElem> opened(size_t q) const {
+    return std::span(opened_).subspan(q * terms_, terms_);
+  }
 
  private:
   size_t terms_ = 0;
   std::vector<BabyBearExtElem> inv_div_;
-  std::vector<BabyBearExtElem> offset_;
+  std::vector<BabyBearExtElem> opened_;
   std::vector<uint8_t> zero_;
 };
 
