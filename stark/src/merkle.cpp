@@ -1,7 +1,7 @@
 #include "stark/merkle.h"
 
-#include <array>
 #include <bit>
+#include <new>
 
 #include "base/invariant.h"
 
@@ -49,18 +49,22 @@ VResult<std::span<const uint32_t>> CommittedTree::verify_row(SealReader& reader,
   if (idx >= rows_) return base::Err(VerificationError::query_out_of_range(idx, rows_));
   KOVRA_ASSIGN_OR_RETURN(auto row, reader.read_words(cols_));
   if (!all_reduced(row)) return base::Err(VerificationError::malformed());
-  // The row as field elements, on the stack for the usual widths.
-  std::array<BabyBearElem, 256> local;
+  // The row as field elements, in uninitialised stack storage for the usual widths (each
+  // element is created as it is written).
+  constexpr size_t kLocal = 256;
+  alignas(BabyBearElem) unsigned char local[kLocal * sizeof(BabyBearElem)];
   std::vector<BabyBearElem> heap;
-  std::span<BabyBearElem> elems;
-  if (row.size() <= local.size()) {
-    elems = std::span(local).first(row.size());
+  BabyBearElem* elems = nullptr;
+  if (row.size() <= kLocal) {
+    for (size_t i = 0; i < row.size(); ++i)
+      new (local + i * sizeof(BabyBearElem)) BabyBearElem(BabyBearElem::from_raw(row[i]));
+    elems = std::launder(reinterpret_cast<BabyBearElem*>(local));
   } else {
     heap.resize(row.size());
-    elems = heap;
+    for (size_t i = 0; i < row.size(); ++i) heap[i] = BabyBearElem::from_raw(row[i]);
+    elems = heap.data();
   }
-  for (size_t i = 0; i < row.size(); ++i) elems[i] = BabyBearElem::from_raw(row[i]);
-  Digest cur = hash.hash_elem_slice(elems);
+  Digest cur = hash.hash_elem_slice(std::span<const BabyBearElem>(elems, row.size()));
   // One sibling per level from the leaf up to the top layer. The side is chosen without a
   // branch: it is a coin flip per level.
   const size_t levels = static_cast<size_t>(std::countr_zero(rows_) - std::countr_zero(top_size_));
