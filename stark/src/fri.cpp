@@ -6,6 +6,7 @@
 
 #include "base/invariant.h"
 #include "stark/ntt.h"
+#include "wide_sum.h"
 
 namespace kovra::stark {
 
@@ -47,31 +48,8 @@ BabyBearExtElem poly_eval_ext(std::span<const BabyBearExtElem> coefficients,
 
 namespace {
 
-// Sums of products of reduced words, taken in 128 bits: a product is below P^2 < 2^62, and no
-// sum here has 2^33 of them, so the high half stays below 2^31.
-__extension__ typedef unsigned __int128 WideSum;
-
-// P 2^32, which reduces to zero, and 2^64 mod P.
-constexpr uint64_t kLazyBound = uint64_t{BabyBearElem::P} << 32;
-constexpr uint64_t kTwo64 = (((uint64_t{1} << 32) % BabyBearElem::P) *
-                             ((uint64_t{1} << 32) % BabyBearElem::P)) % BabyBearElem::P;
-
-// The sum / 2^32 mod P, the field sum of the Montgomery products: the low half is brought
-// below kLazyBound by taking kLazyBound away twice where that leaves it smaller (otherwise
-// the subtraction wraps above it), the high half comes back as hi * (2^64 mod P) < 2^62, and
-// their sum, below 2^64, is Montgomery-reduced.
-inline BabyBearElem wide_reduce(WideSum t) {
-  uint64_t lo = static_cast<uint64_t>(t);
-  const uint64_t hi = static_cast<uint64_t>(t >> 64);
-  lo = std::min(lo, lo - kLazyBound);
-  lo = std::min(lo, lo - kLazyBound);
-  return BabyBearElem::from_raw(BabyBearElem::mont_reduce(lo + hi * kTwo64));
-}
-
-inline BabyBearExtElem wide_reduce(const WideSum (&t)[4]) {
-  return BabyBearExtElem(wide_reduce(t[0]), wide_reduce(t[1]), wide_reduce(t[2]),
-                         wide_reduce(t[3]));
-}
+using detail::WideSum;
+using detail::wide_reduce;
 
 // Sum of c_i x^i, powers[i] being the word of x^i: a lazy sum per component.
 BabyBearExtElem dot_with_powers(std::span<const BabyBearExtElem> c, const uint64_t* powers) {
@@ -104,6 +82,36 @@ BabyBearExtElem poly_eval_ext(std::span<const BabyBearExtElem> coefficients, Bab
     scale *= p;  // p is x^16 whenever another block follows
   }
   return wide_reduce(out);
+}
+
+BabyBearExtElem poly_eval_planes_portable(std::span<const uint32_t> planes, BabyBearElem point) {
+  const size_t n = planes.size() / 4;
+  std::vector<BabyBearExtElem> c(n);
+  for (size_t j = 0; j < n; ++j)
+    c[j] = BabyBearExtElem(BabyBearElem::from_raw(planes[j]), BabyBearElem::from_raw(planes[n + j]),
+                           BabyBearElem::from_raw(planes[2 * n + j]),
+                           BabyBearElem::from_raw(planes[3 * n + j]));
+  return poly_eval_ext(c, point);
+}
+
+BabyBearExtElem poly_eval_planes(std::span<const uint32_t> planes, BabyBearElem point) {
+  static const bool avx2 = fri_has_avx2();
+  return avx2 ? poly_eval_planes_avx2(planes, point) : poly_eval_planes_portable(planes, point);
+}
+
+BabyBearExtElem deep_term_sum_portable(std::span<const DeepTerm> terms,
+                                       const uint32_t* const source[4]) {
+  WideSum acc[4] = {0, 0, 0, 0};
+  for (const DeepTerm& t : terms) {
+    const uint64_t v = source[t.source][t.column];
+    for (size_t k = 0; k < 4; ++k) acc[k] += v * t.mix_pow[k];
+  }
+  return wide_reduce(acc);
+}
+
+BabyBearExtElem deep_term_sum(std::span<const DeepTerm> terms, const uint32_t* const source[4]) {
+  static const bool avx2 = fri_has_avx2();
+  return avx2 ? deep_term_sum_avx2(terms, source) : deep_term_sum_portable(terms, source);
 }
 
 DeepInputs::DeepInputs(const TapLayout& l, std::span<const BabyBearExtElem> u,
@@ -259,17 +267,13 @@ VResult<BabyBearExtElem> deep_combine_query(const DeepInputs& in, const DeepPoin
   const uint32_t* source[4] = {rows[0].data(), rows[1].data(), rows[2].data(), check_row.data()};
   const std::span<const BabyBearExtElem> inv_div = points.inv_divisors(q);
   const std::span<const BabyBearExtElem> opened = points.opened(q);
-  // Per term the lazily reduced sum of mix power times opened value, over its divisor.
+  // Per term the sum of mix power times opened value, less the opening polynomial, over the
+  // divisor.
+  const std::span<const DeepTerm> all(in.terms);
   BabyBearExtElem ret;
   for (size_t i = 0; i < in.term_count(); ++i) {
-    WideSum acc[4] = {0, 0, 0, 0};
-    for (size_t e = in.term_starts[i]; e < in.term_starts[i + 1]; ++e) {
-      const DeepTerm& t = in.terms[e];
-      const uint64_t v = source[t.source][t.column];
-      for (size_t k = 0; k < 4; ++k) acc[k] += v * t.mix_pow[k];
-    }
-    const BabyBearExtElem tot = wide_reduce(acc);
-    ret += (tot - opened[i]) * inv_div[i];
+    const auto terms = all.subspan(in.term_starts[i], in.term_starts[i + 1] - in.term_starts[i]);
+    ret += (deep_term_sum(terms, source) - opened[i]) * inv_div[i];
   }
   return ret;
 }

@@ -164,7 +164,7 @@ VerificationError StarkVerifier::finish(std::span<const uint32_t> public_words,
   std::vector<FriRound> rounds;
   uint64_t domain = domain0;
   uint64_t degree = size_;
-  std::vector<BabyBearExtElem> final_poly;
+  std::span<const uint32_t> final_poly;  // four planes of `degree` words, c0 first
   {
     Borrow r(*this);
     while (degree > kFriStopDegree) {
@@ -179,11 +179,7 @@ VerificationError StarkVerifier::finish(std::span<const uint32_t> public_words,
     if (!w) return w.error();
     if (!all_reduced(*w)) return VerificationError::malformed();
     r->transcript().mix(hash.hash_elem_slice(elems_of(*w)));
-    final_poly.resize(degree);
-    for (size_t j = 0; j < degree; ++j)
-      final_poly[j] = BabyBearExtElem(
-          BabyBearElem::from_raw((*w)[j]), BabyBearElem::from_raw((*w)[degree + j]),
-          BabyBearElem::from_raw((*w)[2 * degree + j]), BabyBearElem::from_raw((*w)[3 * degree + j]));
+    final_poly = *w;
   }
   const uint32_t log_final = static_cast<uint32_t>(std::countr_zero(domain));
 
@@ -214,7 +210,7 @@ VerificationError StarkVerifier::finish(std::span<const uint32_t> public_words,
     for (const FriRound& round : rounds) {
       KOVRA_VERIFY_TRY(round.fold_query(*r, hash, pos, *goal));
     }
-    const BabyBearExtElem value = poly_eval_ext(final_poly, root_power(ROOTS, log_final, pos));
+    const BabyBearExtElem value = poly_eval_planes(final_poly, root_power(ROOTS, log_final, pos));
     if (value != *goal) return VerificationError::proof_rejected();
   }
   return VerificationError::ok();

@@ -37,6 +37,10 @@ BabyBearExtElem poly_eval_ext(std::span<const BabyBearExtElem> coefficients,
                               const BabyBearExtElem& point);
 BabyBearExtElem poly_eval_ext(std::span<const BabyBearExtElem> coefficients, BabyBearElem point);
 
+// The same sum for an extension polynomial given as four planes of n words each (plane k holds
+// component k of c_0 .. c_(n-1)), as the final FRI layer is sent.
+BabyBearExtElem poly_eval_planes(std::span<const uint32_t> planes, BabyBearElem point);
+
 struct FriRound {
   CommittedTree tree;     // rows = domain, 64 columns
   uint64_t domain = 0;    // the folded domain of this round
@@ -101,6 +105,19 @@ class DeepPoints {
   std::vector<BabyBearExtElem> opened_;
   std::vector<uint8_t> zero_;
 };
+
+// The sum over `terms` of mix power times opened value, source[s] being the row of source s.
+BabyBearExtElem deep_term_sum(std::span<const DeepTerm> terms, const uint32_t* const source[4]);
+
+// The two paths of poly_eval_planes and deep_term_sum, which give the same values: portable,
+// and AVX2 where fri_has_avx2() (elsewhere the AVX2 names take the portable path).
+bool fri_has_avx2();
+BabyBearExtElem poly_eval_planes_portable(std::span<const uint32_t> planes, BabyBearElem point);
+BabyBearExtElem poly_eval_planes_avx2(std::span<const uint32_t> planes, BabyBearElem point);
+BabyBearExtElem deep_term_sum_portable(std::span<const DeepTerm> terms,
+                                       const uint32_t* const source[4]);
+BabyBearExtElem deep_term_sum_avx2(std::span<const DeepTerm> terms,
+                                   const uint32_t* const source[4]);
 
 // The DEEP value at point q of `points` from the three group rows (accum, code, data) and the
 // check row, or ProofRejected when a divisor at that point is zero.
