@@ -1,6 +1,7 @@
 // Arithmetic in the cyclotomic subgroup of Fq12: Granger-Scott squaring and the power by -x.
 #include "base/invariant.h"
 #include "bn254/fq12.h"
+#include "bn254/wnaf.h"
 
 namespace kovra::bn254 {
 
@@ -54,38 +55,37 @@ Fq12& Fq12::cyclotomic_square() {
   return *this;
 }
 
-std::vector<int8_t> naf_digits(uint64_t n) {
-  std::vector<int8_t> digits;
-  // n + 1 may need a 65th bit on the way; x has 63 bits, so it never does here.
-  while (n != 0) {
-    int8_t z = 0;
-    if (n & 1) {
-      z = (n & 3) == 1 ? int8_t{1} : int8_t{-1};
-      n = z == 1 ? n - 1 : n + 1;
-    }
-    digits.push_back(z);
-    n >>= 1;
-  }
-  return digits;
-}
+namespace {
+
+// x in width-4 digits: 14 non-zero digits, each a product by one of g, g^3, g^5, g^7 or
+// their conjugates (the inverses, in the subgroup).
+constexpr unsigned kPowWindow = 4;
+constexpr WnafDigits<1> kXDigits = wnaf_digits(std::array<uint64_t, 1>{BN_X}, kPowWindow);
+
+}  // namespace
 
 Fq12 Fq12::pow_neg_x() const {
   if (c0.is_zero() && c1.is_zero()) return Fq12::zero();
-  const std::vector<int8_t> digits = naf_digits(BN_X);
-  Fq12 fc = *this;
-  const bool conjugated = fc.conjugate();
-  KOVRA_INVARIANT(conjugated, "conjugate of a non-zero value declined");
-  Fq12 res = Fq12::one();
-  bool started = false;
-  for (auto it = digits.rbegin(); it != digits.rend(); ++it) {
-    if (started) res.cyclotomic_square();
-    if (*it == 1) {
-      res.mul_assign(*this);
-      started = true;
-    } else if (*it == -1) {
-      res.mul_assign(fc);
-      started = true;
-    }
+  constexpr size_t kTable = size_t{1} << (kPowWindow - 2);
+  // pos[i] = self^(2i + 1), neg[i] its inverse.
+  std::array<Fq12, kTable> pos, neg;
+  pos[0] = *this;
+  Fq12 sq = *this;
+  sq.cyclotomic_square();
+  for (size_t i = 1; i < kTable; ++i) pos[i] = pos[i - 1].mul(sq);
+  for (size_t i = 0; i < kTable; ++i) {
+    neg[i] = pos[i];
+    const bool conjugated = neg[i].conjugate();
+    KOVRA_INVARIANT(conjugated, "conjugate of a non-zero value declined");
+  }
+  const auto power = [&pos, &neg](int8_t d) -> const Fq12& {
+    return d > 0 ? pos[static_cast<size_t>(d - 1) / 2] : neg[static_cast<size_t>(-d - 1) / 2];
+  };
+  size_t i = kXDigits.size - 1;
+  Fq12 res = power(kXDigits.digits[i]);
+  while (i-- > 0) {
+    res.cyclotomic_square();
+    if (kXDigits.digits[i] != 0) res.mul_assign(power(kXDigits.digits[i]));
   }
   res.conjugate();
   return res;

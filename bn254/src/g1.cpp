@@ -24,11 +24,23 @@ G1Projective G1Affine::scalar_mul(std::span<const uint64_t> k) const {
 
 void G1Projective::double_in_place() { detail::jacobian_double(*this); }
 
+namespace {
+
+// r·(V - X3) + 2·Y1·J of the addition formulas, with one reduction.
+Fq addition_y3(const Fq& r, const Fq& v_minus_x3, const Fq& two_y1, const Fq& j) {
+  return Fq::sum_of_two_products({r, two_y1}, {v_minus_x3, j});
+}
+
+}  // namespace
+
 void G1Projective::add_assign_affine(const G1Affine& q) {
-  detail::jacobian_add_affine(*this, q.x, q.y,
-                              [](const Fq& r, const Fq& v_minus_x3, const Fq& two_y1, const Fq& j) {
-                                return Fq::sum_of_two_products({r, two_y1}, {v_minus_x3, j});
-                              });
+  detail::jacobian_add_affine(*this, q.x, q.y, addition_y3);
+}
+
+void G1Projective::add_assign(const G1Projective& q) { detail::jacobian_add(*this, q, addition_y3); }
+
+G1Projective g1_multi_scalar_mul(std::span<const G1Affine> points, std::span<const Limbs> k) {
+  return detail::multi_scalar_mul_wnaf<4, G1Projective>(points, k);
 }
 
 G1Affine G1Projective::to_affine() const { return detail::to_affine<G1Affine>(*this); }

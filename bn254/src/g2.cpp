@@ -14,8 +14,18 @@ bool G2Affine::is_on_curve() const {
   return lhs == rhs;
 }
 
+namespace {
+
+// Width of the digit form of 6x^2: 28 non-zero digits against 70 set bits, for a table of
+// P and [3]P.
+constexpr unsigned kSubgroupWindow = 3;
+constexpr WnafDigits<2> kSubgroupDigits = wnaf_digits(G2_SUBGROUP_SCALAR, kSubgroupWindow);
+
+}  // namespace
+
 bool G2Affine::is_in_subgroup() const {
-  const G2Projective t = scalar_mul(G2_SUBGROUP_SCALAR);
+  const G2Projective t =
+      detail::scalar_mul_wnaf<kSubgroupWindow, G2Projective>(*this, kSubgroupDigits);
   const G2Projective s = psi().to_projective();
   return t.eq(s);
 }
@@ -45,12 +55,20 @@ G2Affine G2Affine::psi() const {
 
 void G2Projective::double_in_place() { detail::jacobian_double(*this); }
 
-void G2Projective::add_assign_affine(const G2Affine& q) {
-  detail::jacobian_add_affine(
-      *this, q.x, q.y, [](const Fq2& r, const Fq2& v_minus_x3, const Fq2& two_y1, const Fq2& j) {
-        return r.mul(v_minus_x3).add(two_y1.mul(j));
-      });
+namespace {
+
+// r·(V - X3) + 2·Y1·J of the addition formulas.
+Fq2 addition_y3(const Fq2& r, const Fq2& v_minus_x3, const Fq2& two_y1, const Fq2& j) {
+  return r.mul(v_minus_x3).add(two_y1.mul(j));
 }
+
+}  // namespace
+
+void G2Projective::add_assign_affine(const G2Affine& q) {
+  detail::jacobian_add_affine(*this, q.x, q.y, addition_y3);
+}
+
+void G2Projective::add_assign(const G2Projective& q) { detail::jacobian_add(*this, q, addition_y3); }
 
 bool G2Projective::eq(const G2Projective& o) const {
   if (z.is_zero()) return o.z.is_zero();

@@ -6,6 +6,7 @@
 
 #include "bn254/final_exponentiation.h"
 #include "bn254/fq12.h"
+#include "bn254/wnaf.h"
 #include "bn254/testing/bigint.h"
 #include "bn254/testing/random.h"
 
@@ -75,17 +76,19 @@ TEST(CyclotomicSquare, FormulaValuesOutsideTheSubgroup) {
 }
 
 TEST(PowNegX, DigitsOfX) {
-  const std::vector<int8_t> d = naf_digits(BN_X);
-  ASSERT_EQ(d.size(), 63u);
-  std::vector<int> plus, minus;
+  // The width-4 form that pow_neg_x runs through: 14 products after the first digit's value.
+  const WnafDigits<1> d = wnaf_digits(std::array<uint64_t, 1>{BN_X}, 4);
+  ASSERT_EQ(d.size, 63u);
+  std::vector<std::pair<int, int>> nonzero;
   int64_t sum = 0;
-  for (size_t i = 0; i < d.size(); ++i) {
-    if (d[i] == 1) plus.push_back(static_cast<int>(i));
-    if (d[i] == -1) minus.push_back(static_cast<int>(i));
-    sum += d[i] * (int64_t{1} << i);
+  for (size_t i = 0; i < d.size; ++i) {
+    if (d.digits[i] != 0) nonzero.emplace_back(static_cast<int>(i), d.digits[i]);
+    sum += d.digits[i] * (int64_t{1} << i);
   }
-  EXPECT_EQ(plus, (std::vector<int>{0, 9, 11, 16, 19, 23, 25, 27, 30, 34, 42, 44, 49, 51, 56, 58, 62}));
-  EXPECT_EQ(minus, (std::vector<int>{4, 21, 36, 38, 40, 47, 53}));
+  EXPECT_EQ(nonzero, (std::vector<std::pair<int, int>>{{0, 1}, {4, -1}, {9, 5}, {16, -7}, {20, 7},
+                                                       {25, 5}, {30, 1}, {34, -3}, {38, -5},
+                                                       {42, 5}, {47, 3}, {51, -3}, {56, 5},
+                                                       {62, 1}}));
   EXPECT_EQ(static_cast<uint64_t>(sum), BN_X);
 }
 

@@ -37,37 +37,6 @@ Fq12 miller_value(std::span<const MillerLoopPair> pairs) {
   return bn254::miller_loop(kept);
 }
 
-// General Jacobian addition a += b (curve coefficient a = 0).
-void add_assign(G1Projective& a, const G1Projective& b) {
-  if (a.is_identity()) {
-    a = b;
-    return;
-  }
-  if (b.is_identity()) return;
-  const Fq z1z1 = a.z.square();
-  const Fq z2z2 = b.z.square();
-  const Fq u1 = a.x.mul(z2z2);
-  const Fq u2 = b.x.mul(z1z1);
-  const Fq s1 = a.y.mul(b.z).mul(z2z2);
-  const Fq s2 = b.y.mul(a.z).mul(z1z1);
-  if (u1 == u2) {
-    if (s1 == s2)
-      a.double_in_place();
-    else
-      a = G1Projective::identity();
-    return;
-  }
-  const Fq h = u2.sub(u1);
-  const Fq i = h.doubled().square();
-  const Fq j = h.neg().mul(i);
-  const Fq r = s2.sub(s1).doubled();
-  const Fq v = u1.mul(i);
-  const Fq x3 = r.square().add(j).sub(v.doubled());
-  const Fq y3 = Fq::sum_of_two_products({r, s1.doubled()}, {v.sub(x3), j});
-  const Fq z3 = a.z.mul(b.z).doubled().mul(h);
-  a = G1Projective{x3, y3, z3};
-}
-
 base::Result<G1Affine, PointDecodeError> read_g1_unchecked(base::ByteReader& in) {
   KOVRA_ASSIGN_OR_RETURN(Fq x, Fq::read(in));
   KOVRA_ASSIGN_OR_RETURN(bn254::FqWithFlags y, Fq::read_with_flags(in));
@@ -127,11 +96,11 @@ base::Result<DecodedProof, PointDecodeError> read_proof(std::span<const uint8_t>
 
 G1Affine prepared_input_point(std::span<const G1Affine> ic, std::span<const bn254::Fr> scalars) {
   KOVRA_INVARIANT(ic.size() == scalars.size() + 1, "one ic point more than there are inputs");
+  std::vector<bn254::Limbs> k;
+  k.reserve(scalars.size());
+  for (const bn254::Fr& s : scalars) k.push_back(s.to_canonical());
   G1Projective acc = ic[0].to_projective();
-  for (size_t i = 0; i < scalars.size(); ++i) {
-    const bn254::Limbs k = scalars[i].to_canonical();
-    add_assign(acc, ic[i + 1].scalar_mul(k));
-  }
+  acc.add_assign(bn254::g1_multi_scalar_mul(ic.subspan(1), k));
   return acc.to_affine();
 }
 

@@ -3,6 +3,8 @@
 #include <array>
 #include <vector>
 
+#include "base/hex.h"
+
 namespace kovra::groth16 {
 namespace {
 
@@ -10,13 +12,6 @@ __extension__ typedef unsigned __int128 u128;
 
 base::ErrorValue<Groth16Error> conversion_failed() {
   return base::Err(Groth16Error::message(kU256ConversionFailed));
-}
-
-int hex_value(char c) {
-  if (c >= '0' && c <= '9') return c - '0';
-  if (c >= 'a' && c <= 'f') return c - 'a' + 10;
-  if (c >= 'A' && c <= 'F') return c - 'A' + 10;
-  return -1;
 }
 
 }  // namespace
@@ -29,15 +24,9 @@ std::optional<U256Bytes> pad_to_32_bytes(std::span<const uint8_t> bytes) {
 }
 
 base::Result<U256Bytes, Groth16Error> parse_hex_u256(std::string_view text) {
-  if (text.size() % 2 != 0) return conversion_failed();
-  std::vector<uint8_t> bytes;
-  bytes.reserve(text.size() / 2);
-  for (size_t i = 0; i < text.size(); i += 2) {
-    const int hi = hex_value(text[i]);
-    const int lo = hex_value(text[i + 1]);
-    if (hi < 0 || lo < 0) return conversion_failed();
-    bytes.push_back(static_cast<uint8_t>(hi << 4 | lo));
-  }
+  const auto parsed = base::parse_hex(text);
+  if (!parsed) return conversion_failed();
+  const std::vector<uint8_t>& bytes = *parsed;
   // Leading zero bytes do not make a value larger; only the value must fit in 32 bytes.
   size_t first = 0;
   while (bytes.size() - first > 32 && bytes[first] == 0) ++first;

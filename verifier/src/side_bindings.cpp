@@ -1,8 +1,10 @@
 #include "verifier/side_bindings.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <span>
 
+#include "base/hex.h"
 #include "base/text.h"
 #include "kovra-core/aux_parts.h"
 #include "kovra-core/chain.h"
@@ -30,27 +32,13 @@ std::string json_field_value(std::string_view text, std::string_view key) {
   return std::string(base::trim_white_space(piece.substr(0, piece.find_first_of(",} \n"))));
 }
 
-namespace {
-
-int hex_digit(char c) {
-  if (c >= '0' && c <= '9') return c - '0';
-  if (c >= 'a' && c <= 'f') return c - 'a' + 10;
-  if (c >= 'A' && c <= 'F') return c - 'A' + 10;
-  return -1;
-}
-
-}  // namespace
-
 std::optional<std::array<uint8_t, 32>> parse_hex32(std::string_view text) {
   const std::string_view digits = base::trim_white_space(text);
   if (digits.size() != 64) return std::nullopt;
+  const auto bytes = base::parse_hex(digits);
+  if (!bytes) return std::nullopt;
   std::array<uint8_t, 32> out{};
-  for (size_t i = 0; i < 32; ++i) {
-    const int hi = hex_digit(digits[2 * i]);
-    const int lo = hex_digit(digits[2 * i + 1]);
-    if (hi < 0 || lo < 0) return std::nullopt;
-    out[i] = static_cast<uint8_t>(hi * 16 + lo);
-  }
+  std::copy(bytes->begin(), bytes->end(), out.begin());
   return out;
 }
 

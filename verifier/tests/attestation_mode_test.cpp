@@ -339,7 +339,7 @@ TEST(AttestationMode, Refusals) {
       // The u32 family index follows the core's fixed fields and image id.
       core::AttestationBundle b;
       b.core = s.core;
-      b.receipt = mode_test_proofs().receipt(TRUSTED_IMAGE_ID, {1, 0, 0, 0});
+      b.receipt = test_proofs().receipt(TRUSTED_IMAGE_ID, {1, 0, 0, 0});
       bytes = text_of(core::testing::attestation_bundle_bytes(b));
       const size_t at = 8 + 4 + 8 + b.core.issuer.size() + 8 + 8 + 32;
       bytes[at] = 3;

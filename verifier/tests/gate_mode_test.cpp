@@ -13,7 +13,7 @@ namespace kovra::verifier {
 namespace {
 
 using testing::CredentialKind;
-using testing::GateRunResult;
+using testing::RunResult;
 using testing::GateScenario;
 using testing::make_gate_fixture;
 using testing::run_scenario;
@@ -217,7 +217,7 @@ TEST(GateMode, SingleMutationsFailExactlyOneLine) {
   for (const auto& c : cases) {
     GateScenario s = scenario();
     c.mutate(s);
-    const GateRunResult r = run_scenario(std::move(s));
+    const RunResult r = run_scenario(std::move(s));
     SCOPED_TRACE(c.name);
     EXPECT_EQ(r.status, 1) << r.out << r.err;
     EXPECT_EQ(r.failed(), std::vector<std::string>{c.failed}) << r.out;

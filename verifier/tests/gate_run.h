@@ -3,40 +3,14 @@
 // fake one), and the main routine runs with the test receipt verifier and a frozen clock.
 #pragma once
 
-#include <chrono>
 #include <functional>
 #include <map>
 #include <string>
 #include <vector>
 
-#include "kovra-core/testing/bundle_writer.h"
-#include "test_files.h"
-#include "verifier/gate_mode.h"
-#include "verifier/testing/gate_fixture.h"
-#include "verifier/verifier_main.h"
+#include "run_result.h"
 
 namespace kovra::verifier::testing {
-
-struct GateRunResult {
-  int status = -1;
-  std::string out, err;
-
-  // The labels of the failed check lines, in order (colour off).
-  std::vector<std::string> failed() const {
-    std::vector<std::string> labels;
-    const std::string mark = "  [✗] ";
-    size_t at = 0;
-    while ((at = out.find(mark, at)) != std::string::npos) {
-      const size_t end = out.find('\n', at);
-      labels.push_back(out.substr(at + mark.size(), end - at - mark.size()));
-      at = end;
-    }
-    return labels;
-  }
-  bool has_line(const std::string& line) const {
-    return ("\n" + out).find("\n" + line + "\n") != std::string::npos;
-  }
-};
 
 struct GateScenario {
   GateFixture fixture;
@@ -54,13 +28,6 @@ struct GateScenario {
   std::function<void(GateFixture&)> edit_data;
 };
 
-inline const TestProofs& test_proofs() {
-  static const TestProofs proofs;
-  return proofs;
-}
-
-inline std::string as_text(const std::vector<uint8_t>& bytes) { return {bytes.begin(), bytes.end()}; }
-
 inline core::CredentialBundle sealed_bundle(const GateScenario& s) {
   core::GateAttestation committed = s.fixture.core.journal;
   if (s.receipt_journal) s.receipt_journal(committed);
@@ -73,37 +40,30 @@ inline core::CredentialBundle sealed_bundle(const GateScenario& s) {
 }
 
 // Writes the scenario's files into `dir` and runs there.
-inline GateRunResult run_scenario_in(const TempDir& dir, GateScenario s, bool terminal = false) {
-  ScopedCwd cwd(dir.path());
+inline RunResult run_scenario_in(const TempDir& dir, GateScenario s, bool terminal = false) {
   const auto bundle = sealed_bundle(s);
   if (s.edit_data) s.edit_data(s.fixture);
-  for (const auto& f : s.fixture.csv_files) dir.write(f.name, f.text);
-  for (const auto& f : s.fixture.funding_files) dir.write(f.name, f.text);
-  for (const auto& f : s.extra_files) dir.write(f.name, f.text);
-  dir.write("c.bundle", as_text(core::testing::credential_bundle_bytes(bundle)));
+  ModeFiles m;
+  m.files = s.fixture.csv_files;
+  m.files.insert(m.files.end(), s.fixture.funding_files.begin(), s.fixture.funding_files.end());
+  m.files.insert(m.files.end(), s.extra_files.begin(), s.extra_files.end());
   if (s.roots_file) {
-    dir.write("roots.txt", "# test datasets\n" + hex_lower(s.fixture.core.journal.data_root) +
-                               " test dataset (" + kind_name(s.fixture.kind) + ")\n");
+    m.files.push_back({"roots.txt", "# test datasets\n" + hex_lower(s.fixture.core.journal.data_root) +
+                                        " test dataset (" + kind_name(s.fixture.kind) + ")\n"});
   }
-  std::vector<std::string> args = {"verifier", "c.bundle"};
-  for (auto& a : s.fixture.data_args()) args.push_back(a);
-  args.push_back("--roots");
-  args.push_back("roots.txt");
-  for (auto& a : s.extra_args) args.push_back(a);
-
-  StringOutput out, err;
-  const Environment env = Environment::of(s.env);
-  Report report(out, err, [&] { return detect_colour(terminal, env); });
-  GateModeSeams seams{test_proofs().verifier(s.verifier_dev_mode),
-                      [] { return platform::Clock::time_point{}; }};
-  GateRunResult r;
-  r.status = run(args, env, report, seams);
-  r.out = out.text;
-  r.err = err.text;
-  return r;
+  m.bundle = text_of(core::testing::credential_bundle_bytes(bundle));
+  m.bundle_name = "c.bundle";
+  m.args = s.fixture.data_args();
+  m.args.push_back("--roots");
+  m.args.push_back("roots.txt");
+  m.args.insert(m.args.end(), s.extra_args.begin(), s.extra_args.end());
+  m.env = s.env;
+  m.verifier_dev_mode = s.verifier_dev_mode;
+  m.terminal = terminal;
+  return run_files_in(dir, m);
 }
 
-inline GateRunResult run_scenario(GateScenario s) {
+inline RunResult run_scenario(GateScenario s) {
   TempDir dir;
   return run_scenario_in(dir, std::move(s));
 }

@@ -15,71 +15,10 @@
 
 #include "kovra-core/credential.h"
 #include "kovra-core/journal.h"
-#include "kovra-core/testing/bundle_writer.h"
 #include "kovra-core/testing/journal_writer.h"
-#include "test_files.h"
-#include "verifier/gate_mode.h"
-#include "verifier/testing/gate_fixture.h"
-#include "verifier/verifier_main.h"
+#include "run_result.h"
 
 namespace kovra::verifier::testing {
-
-struct ModeRunResult {
-  int status = -1;
-  std::string out, err;
-
-  // The labels of the failed check lines, in order (colour off).
-  std::vector<std::string> failed() const {
-    std::vector<std::string> labels;
-    const std::string mark = "  [✗] ";
-    size_t at = 0;
-    while ((at = out.find(mark, at)) != std::string::npos) {
-      const size_t end = out.find('\n', at);
-      labels.push_back(out.substr(at + mark.size(), end - at - mark.size()));
-      at = end;
-    }
-    return labels;
-  }
-  bool has_line(const std::string& line) const {
-    return ("\n" + out).find("\n" + line + "\n") != std::string::npos;
-  }
-};
-
-inline const TestProofs& mode_test_proofs() {
-  static const TestProofs proofs;
-  return proofs;
-}
-
-// What one run writes and passes: files, the bundle, the arguments after the bundle path.
-struct ModeFiles {
-  std::vector<DataFile> files;  // price CSVs and anything else
-  std::string bundle;           // the bundle file's bytes
-  std::vector<std::string> args;
-  std::map<std::string, std::string> env;
-  bool verifier_dev_mode = false;  // the test context's dev mode (fake receipts pass)
-  bool terminal = false;
-};
-
-inline ModeRunResult run_files(const ModeFiles& m) {
-  TempDir dir;
-  ScopedCwd cwd(dir.path());
-  for (const auto& f : m.files) dir.write(f.name, f.text);
-  dir.write("bundle.bin", m.bundle);
-  std::vector<std::string> args = {"verifier", "bundle.bin"};
-  args.insert(args.end(), m.args.begin(), m.args.end());
-  StringOutput out, err;
-  const Environment env = Environment::of(m.env);
-  Report report(out, err, [&] { return detect_colour(m.terminal, env); });
-  const GateModeSeams seams{mode_test_proofs().verifier(m.verifier_dev_mode),
-                            [] { return platform::Clock::time_point{}; }};
-  ModeRunResult r;
-  r.status = run(args, env, report, seams);
-  r.out = out.text;
-  r.err = err.text;
-  return r;
-}
-
-inline std::string text_of(const std::vector<uint8_t>& bytes) { return {bytes.begin(), bytes.end()}; }
 
 inline std::string roots_text(const core::Bytes32& root) {
   return "# test datasets\n" + hex_lower(root) + " test prices (daily)\n";
@@ -130,7 +69,7 @@ struct StatScenario {
             : std::visit([](const auto& r) { return core::testing::journal_bytes(r); }, j);
     auto bundle = seal(fixture.core, fake_receipt
                                          ? fake_receipt_for(fixture.core.image_id, bytes)
-                                         : mode_test_proofs().receipt(TRUSTED_IMAGE_ID, bytes));
+                                         : test_proofs().receipt(TRUSTED_IMAGE_ID, bytes));
     if (after_seal) after_seal(bundle);
     ModeFiles m;
     m.files = fixture.csv_files;
@@ -146,7 +85,7 @@ struct StatScenario {
     m.terminal = terminal;
     return m;
   }
-  ModeRunResult run() const { return run_files(files()); }
+  RunResult run() const { return run_files(files()); }
 };
 
 // One consistent fixture per statistic credential (defined in mode_fixture.cpp).
@@ -202,7 +141,7 @@ struct AttestScenario {
     if (edit_core) edit_core(b.core);
     b.digest = b.core.digest();
     b.receipt = fake_receipt ? fake_receipt_for(b.core.image_id, bytes)
-                             : mode_test_proofs().receipt(TRUSTED_IMAGE_ID, bytes);
+                             : test_proofs().receipt(TRUSTED_IMAGE_ID, bytes);
     if (after_seal) after_seal(b);
     ModeFiles m;
     m.files = csv_files;
@@ -217,7 +156,7 @@ struct AttestScenario {
     m.verifier_dev_mode = verifier_dev_mode;
     return m;
   }
-  ModeRunResult run() const { return run_files(files()); }
+  RunResult run() const { return run_files(files()); }
 };
 
 AttestScenario label_schema_scenario();

@@ -11,7 +11,7 @@ namespace kovra::verifier {
 namespace {
 
 using testing::CredentialKind;
-using testing::GateRunResult;
+using testing::RunResult;
 using testing::GateScenario;
 
 core::Bytes32 filled(uint8_t v) {
@@ -43,7 +43,7 @@ void run_cases(std::span<const Case> cases, CredentialKind kind = CredentialKind
     GateScenario s;
     s.fixture = testing::make_gate_fixture(kind, true);
     c.setup(s);
-    const GateRunResult r = testing::run_scenario(std::move(s));
+    const RunResult r = testing::run_scenario(std::move(s));
     SCOPED_TRACE(c.name);
     EXPECT_EQ(r.failed(), c.failed) << r.out;
     EXPECT_EQ(r.status, c.failed.empty() ? 0 : 1) << r.err;
@@ -294,7 +294,7 @@ void with_parent(GateScenario& s, std::function<void(core::CredentialBundle&)> e
   auto parent = parent_of(s.fixture);
   if (edit) edit(parent);
   s.extra_files.push_back(
-      {"parent.bundle", testing::as_text(core::testing::credential_bundle_bytes(parent))});
+      {"parent.bundle", testing::text_of(core::testing::credential_bundle_bytes(parent))});
   s.extra_args = {"--chain", "parent.bundle"};
 }
 

@@ -64,7 +64,4 @@ struct Fq12 {
   void write_canonical(std::vector<uint8_t>& out) const;
 };
 
-// The digits of the non-adjacent form of `n`, least significant first, each -1, 0 or +1.
-std::vector<int8_t> naf_digits(uint64_t n);
-
 }  // namespace kovra::bn254

@@ -65,7 +65,14 @@ struct G1Projective {
   void double_in_place();
   // self + q for a finite affine q (mixed addition).
   void add_assign_affine(const G1Affine& q);
+  // self + q, either of them may be the identity.
+  void add_assign(const G1Projective& q);
   G1Affine to_affine() const;
 };
+
+// sum of [k_j]P_j (scalars least significant word first, each below 2^256; points may be the
+// identity): one shared run of doublings with width-4 digit forms. The same point as the sum
+// of the separate scalar_mul results.
+G1Projective g1_multi_scalar_mul(std::span<const G1Affine> points, std::span<const Limbs> k);
 
 }  // namespace kovra::bn254

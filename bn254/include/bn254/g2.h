@@ -69,6 +69,8 @@ struct G2Projective {
 
   void double_in_place();
   void add_assign_affine(const G2Affine& q);
+  // self + q, either of them may be the identity.
+  void add_assign(const G2Projective& q);
   // Equality of the points the two stand for.
   bool eq(const G2Projective& other) const;
   G2Affine to_affine() const;

@@ -56,7 +56,7 @@ struct Groth16Check {
   base::Status<Groth16Error> verify() const;
 };
 
-// ic[0] + sum of scalars[i] * ic[i+1], each term by plain double-and-add, added in order.
+// ic[0] + sum of scalars[i] * ic[i+1] (one multi-scalar product over the inputs).
 // Requires ic.size() == scalars.size() + 1.
 bn254::G1Affine prepared_input_point(std::span<const bn254::G1Affine> ic,
                                      std::span<const bn254::Fr> scalars);
