@@ -1,6 +1,7 @@
 #include "stark/merkle.h"
 
 #include <bit>
+#include <new>
 
 #include "base/invariant.h"
 
@@ -48,15 +49,34 @@ VResult<std::span<const uint32_t>> CommittedTree::verify_row(SealReader& reader,
   if (idx >= rows_) return base::Err(VerificationError::query_out_of_range(idx, rows_));
   KOVRA_ASSIGN_OR_RETURN(auto row, reader.read_words(cols_));
   if (!all_reduced(row)) return base::Err(VerificationError::malformed());
-  const std::vector<BabyBearElem> elems = elems_of(row);
-  Digest cur = hash.hash_elem_slice(elems);
+  // The row as field elements, in uninitialised stack storage for the usual widths (each
+  // element is created as it is written).
+  constexpr size_t kLocal = 256;
+  alignas(BabyBearElem) unsigned char local[kLocal * sizeof(BabyBearElem)];
+  std::vector<BabyBearElem> heap;
+  BabyBearElem* elems = nullptr;
+  if (row.size() <= kLocal) {
+    for (size_t i = 0; i < row.size(); ++i)
+      new (local + i * sizeof(BabyBearElem)) BabyBearElem(BabyBearElem::from_raw(row[i]));
+    elems = std::launder(reinterpret_cast<BabyBearElem*>(local));
+  } else {
+    heap.resize(row.size());
+    for (size_t i = 0; i < row.size(); ++i) heap[i] = BabyBearElem::from_raw(row[i]);
+    elems = heap.data();
+  }
+  Digest cur = hash.hash_elem_slice(std::span<const BabyBearElem>(elems, row.size()));
+  // One sibling per level from the leaf up to the top layer. The side is chosen without a
+  // branch: it is a coin flip per level.
+  const size_t levels = static_cast<size_t>(std::countr_zero(rows_) - std::countr_zero(top_size_));
+  KOVRA_ASSIGN_OR_RETURN(auto path, reader.read_words(8 * levels));
   uint64_t pos = idx + rows_;
-  while (pos >= 2 * top_size_) {
-    KOVRA_ASSIGN_OR_RETURN(auto words, reader.read_words(8));
-    const Digest sibling = digest_at(words, 0);
+  for (size_t level = 0; level < levels; ++level, pos /= 2) {
+    const Digest sibling = digest_at(path, level);
     if (!hash.digest_is_reduced(sibling)) return base::Err(VerificationError::malformed());
-    cur = (pos & 1) ? hash.hash_pair(sibling, cur) : hash.hash_pair(cur, sibling);
-    pos /= 2;
+    const bool right = (pos & 1) != 0;
+    const Digest& left_child = right ? sibling : cur;
+    const Digest& right_child = right ? cur : sibling;
+    cur = hash.hash_pair(left_child, right_child);
   }
   if (cur != top_[pos - top_size_]) return base::Err(VerificationError::proof_rejected());
   return row;

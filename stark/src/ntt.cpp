@@ -1,5 +1,6 @@
 #include "stark/ntt.h"
 
+#include <array>
 #include <bit>
 #include <utility>
 #include <vector>
@@ -9,15 +10,29 @@
 namespace kovra::stark {
 namespace {
 
+// INV_ROOTS[log2 N]^i for i < N / 2: the twiddles of an N-point stage.
 template <size_t N>
-void rev_butterfly(std::span<BabyBearExtElem, N> x) {
-  const BabyBearElem w = N == 2 ? BabyBearElem::one() : INV_ROOTS[std::countr_zero(N)];
-  BabyBearElem wi = BabyBearElem::one();
-  for (size_t i = 0; i < N / 2; ++i) {
+constexpr std::array<BabyBearElem, N / 2> stage_twiddles() {
+  std::array<BabyBearElem, N / 2> t{};
+  const BabyBearElem w = INV_ROOTS[std::countr_zero(N)];
+  t[0] = BabyBearElem::one();
+  for (size_t i = 1; i < N / 2; ++i) t[i] = t[i - 1] * w;
+  return t;
+}
+
+// The first butterfly of each stage has the twiddle one and skips its product.
+template <size_t N>
+[[gnu::always_inline]] inline void rev_butterfly(std::span<BabyBearExtElem, N> x) {
+  static constexpr std::array<BabyBearElem, N / 2> tw = stage_twiddles<N>();
+  {
+    const BabyBearExtElem a = x[0], b = x[N / 2];
+    x[0] = a + b;
+    x[N / 2] = a - b;
+  }
+  for (size_t i = 1; i < N / 2; ++i) {
     const BabyBearExtElem a = x[i], b = x[i + N / 2];
     x[i] = a + b;
-    x[i + N / 2] = (a - b) * wi;
-    wi *= w;
+    x[i + N / 2] = (a - b) * tw[i];
   }
   if constexpr (N > 2) {
     rev_butterfly<N / 2>(x.template first<N / 2>());

@@ -60,6 +60,7 @@ void partial_round(Poseidon2State& s, const Row& rc) {
 using PermuteFn = void (*)(Poseidon2State&);
 
 PermuteFn choose_permutation() {
+  if (poseidon2_has_avx512()) return &poseidon2_permute_avx512;
   return poseidon2_has_avx2() ? &poseidon2_permute_avx2 : &poseidon2_permute_scalar;
 }
 

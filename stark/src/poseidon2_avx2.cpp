@@ -13,12 +13,13 @@
 // the scalar S-box and one addition.
 #include "stark/poseidon2.h"
 
-#include "poseidon2_constants.h"
-
 #if defined(__x86_64__) || defined(__i386__)
 #include <immintrin.h>
 #define KOVRA_HAVE_AVX2_PATH 1
 #endif
+
+#include "poseidon2_constants.h"
+#include "poseidon2_partial_sbox.h"
 
 namespace kovra::stark {
 
@@ -155,21 +156,6 @@ KOVRA_AVX2 inline uint32_t horizontal_sum(__m256i v) {
   return uint32_t(_mm256_cvtsi256_si32(v));
 }
 
-// Scalar Montgomery product on signed values, as mul_signed above. P^-1 = 2^31 + 2^27 + 1
-// and P = 2^31 - 2^27 + 1 turn both reduction products into shifts, which are quicker
-// than multiplications on the S-box's path.
-inline int32_t mul_signed(int32_t a, int32_t b) {
-  const int64_t t = int64_t{a} * b;
-  const uint32_t t_low = static_cast<uint32_t>(t);
-  const int64_t q = static_cast<int32_t>(t_low + (t_low << 27) + (t_low << 31));
-  const int64_t q_times_p = q * (int64_t{1} << 31) - q * (int64_t{1} << 27) + q;
-  return static_cast<int32_t>((t - q_times_p) >> 32);
-}
-
-inline BabyBearElem canonical(int32_t d) {
-  return BabyBearElem::from_raw(static_cast<uint32_t>(d < 0 ? d + int32_t(BabyBearElem::P) : d));
-}
-
 // The 21 partial rounds. Cell 0 is carried as a scalar, cells 1..23 stay in the vectors (lane
 // 0 of v[0] is ignored: its diagonal entry is taken as zero below).
 //
@@ -177,13 +163,10 @@ inline BabyBearElem canonical(int32_t d) {
 //   S = y + R;  cell 0 becomes y D0 + S = y (D0 + 1) + R;  cell i becomes cell_i D_i + S.
 // So the next x is y (D0 + 1) + (R + next constant), and the next R is
 // sum_i cell_i D_i + 23 S. Only x^7 (D0 + 1), formed three products deep, and one addition
-// lie on the round-to-round path; the sums are formed beside it.
+// lie on the round-to-round path; the sums are formed beside it. x stays in [-P, P).
 KOVRA_AVX2 void partial_rounds(State& s) {
-  constexpr int32_t P = int32_t(BabyBearElem::P);
   const __m256i d0 = _mm256_blend_epi32(load(&kDiagonal[0]), _mm256_setzero_si256(), 0b00000001);
   const __m256i d1 = load(&kDiagonal[8]), d2 = load(&kDiagonal[16]);
-  const int32_t d0_plus_one =
-      int32_t((BabyBearElem::from_raw(kDiagonal[0]) + BabyBearElem::one()).raw());
   const BabyBearElem twenty_three = BabyBearElem::from_u32(23);
   const auto rc = [](size_t r) { return BabyBearElem::from_raw(kRoundConstants[r][0]); };
 
@@ -192,27 +175,21 @@ KOVRA_AVX2 void partial_rounds(State& s) {
   BabyBearElem rest =
       BabyBearElem::from_raw(horizontal_sum(add(add(_mm256_and_si256(v0, lane0_clear), v1), v2)));
   BabyBearElem first = BabyBearElem::from_raw(uint32_t(_mm256_cvtsi256_si32(v0))) + rc(kFirstPartial);
-  int32_t x = int32_t(first.raw());
+  int64_t x = first.raw();
   BabyBearElem cell0;
   for (size_t r = kFirstPartial; r < kSecondFull; ++r) {
     // Beside the S-box: the products cell_i D_i and their sum.
     const __m256i p0 = mul(v0, d0), p1 = mul(v1, d1), p2 = mul(v2, d2);
     const BabyBearElem products = BabyBearElem::from_raw(horizontal_sum(add(add(p0, p1), p2)));
 
-    const int32_t x2 = mul_signed(x, x);
-    const int32_t x4 = mul_signed(x2, x2);
-    const int32_t x3 = mul_signed(x2, x);
-    const int32_t xd = mul_signed(x, d0_plus_one);
-    const BabyBearElem y = canonical(mul_signed(x3, x4));
-    const int32_t yd = mul_signed(mul_signed(xd, x2), x4);  // x^7 (D0 + 1)
+    const CellZero z = cell_zero_sbox(x);
+    const int64_t yd = z.seventh_d0;
 
-    const BabyBearElem sum = y + rest;
+    const BabyBearElem sum = z.seventh_plus(rest);
     if (r + 1 < kSecondFull) {
-      int64_t next = int64_t{yd} + (rest + rc(r + 1)).raw();  // in (-P, 2P)
-      if (next >= P) next -= P;
-      x = int32_t(next);
+      x = yd + (rest + rc(r + 1)).raw();  // x^7 (D0 + 1) + R + constant
     } else {
-      cell0 = canonical(yd) + rest;
+      cell0 = canonical_wide(yd) + rest;
     }
     const __m256i sum_vec = _mm256_set1_epi32(int(sum.raw()));
     v0 = add(p0, sum_vec);

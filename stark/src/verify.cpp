@@ -1,5 +1,6 @@
 #include "stark/verify.h"
 
+#include <array>
 #include <bit>
 
 #include "base/invariant.h"
@@ -163,7 +164,7 @@ VerificationError StarkVerifier::finish(std::span<const uint32_t> public_words,
   std::vector<FriRound> rounds;
   uint64_t domain = domain0;
   uint64_t degree = size_;
-  std::vector<BabyBearExtElem> final_poly;
+  std::span<const uint32_t> final_poly;  // four planes of `degree` words, c0 first
   {
     Borrow r(*this);
     while (degree > kFriStopDegree) {
@@ -178,35 +179,38 @@ VerificationError StarkVerifier::finish(std::span<const uint32_t> public_words,
     if (!w) return w.error();
     if (!all_reduced(*w)) return VerificationError::malformed();
     r->transcript().mix(hash.hash_elem_slice(elems_of(*w)));
-    final_poly.resize(degree);
-    for (size_t j = 0; j < degree; ++j)
-      final_poly[j] = BabyBearExtElem(
-          BabyBearElem::from_raw((*w)[j]), BabyBearElem::from_raw((*w)[degree + j]),
-          BabyBearElem::from_raw((*w)[2 * degree + j]), BabyBearElem::from_raw((*w)[3 * degree + j]));
+    final_poly = *w;
   }
-  const BabyBearElem gen = ROOTS[po2_ + 2];
-  const BabyBearElem gen_final = ROOTS[std::countr_zero(domain)];
+  const uint32_t log_final = static_cast<uint32_t>(std::countr_zero(domain));
 
-  const DeepInputs deep(layout, combo_u, tap_mix_pows, check_mix_pows, z, back_one);
-  for (size_t q = 0; q < kQueryCount; ++q) {
-    uint64_t pos;
-    {
-      Borrow r(*this);
-      pos = r->transcript().random_bits(po2_ + 2);
+  // The query positions. Reading the openings leaves the transcript alone, so drawing them all
+  // first gives the same positions as drawing each before its query; the DEEP divisors of all
+  // of them are then inverted together.
+  std::array<uint64_t, kQueryCount> positions;
+  std::array<BabyBearElem, kQueryCount> xs;
+  {
+    Borrow r(*this);
+    for (size_t q = 0; q < kQueryCount; ++q) {
+      positions[q] = r->transcript().random_bits(po2_ + 2);
+      xs[q] = root_power(ROOTS, po2_ + 2, positions[q]);
     }
-    const BabyBearElem x = gen.pow(pos);
+  }
+  const DeepInputs deep(layout, combo_u, tap_mix_pows, check_mix_pows, z, back_one);
+  const DeepPoints deep_points(deep, xs);
+  for (size_t q = 0; q < kQueryCount; ++q) {
+    uint64_t pos = positions[q];
     auto rows = query_group_rows(pos);
     if (!rows) return rows.error();
     Borrow r(*this);
     auto check_row = check_tree->verify_row(*r, hash, pos);
     if (!check_row) return check_row.error();
     const std::span<const uint32_t> group_rows[3] = {(*rows)[0], (*rows)[1], (*rows)[2]};
-    auto goal = deep_combine_query(deep, group_rows, *check_row, x);
+    auto goal = deep_combine_query(deep, deep_points, q, group_rows, *check_row);
     if (!goal) return goal.error();
     for (const FriRound& round : rounds) {
       KOVRA_VERIFY_TRY(round.fold_query(*r, hash, pos, *goal));
     }
-    const BabyBearExtElem value = poly_eval_ext(final_poly, gen_final.pow(pos));
+    const BabyBearExtElem value = poly_eval_planes(final_poly, root_power(ROOTS, log_final, pos));
     if (value != *goal) return VerificationError::proof_rejected();
   }
   return VerificationError::ok();

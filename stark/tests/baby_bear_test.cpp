@@ -117,6 +117,22 @@ TEST(BabyBear, PowAndInverse) {
   for (uint64_t e = 0; e < 40; ++e, acc *= x) ASSERT_EQ(x.pow(e), acc) << e;
 }
 
+// root_power multiplies table entries for the exponent's bits; it is the root's power, also for
+// exponents with bits at and above log_n (where the root's order wraps them to one).
+TEST(BabyBear, RootPowerIsThePowerOfTheRoot) {
+  std::mt19937_64 rng(20261210);
+  for (const uint32_t log_n : {0u, 1u, 2u, 4u, 10u, 18u, 27u}) {
+    std::vector<uint64_t> exps = {0, 1, (uint64_t{1} << log_n) - 1, uint64_t{1} << log_n,
+                                  ~uint64_t{0}};
+    for (int i = 0; i < 20; ++i)
+      exps.push_back(i % 2 == 0 ? rng() & ((uint64_t{1} << log_n) - 1) : rng() >> 30);
+    for (const uint64_t x : exps) {
+      ASSERT_EQ(root_power(ROOTS, log_n, x), ROOTS[log_n].pow(x)) << log_n << " " << x;
+      ASSERT_EQ(root_power(INV_ROOTS, log_n, x), INV_ROOTS[log_n].pow(x)) << log_n << " " << x;
+    }
+  }
+}
+
 TEST(BabyBear, RootsOfUnity) {
   // The Montgomery words of both tables, computed independently in Python from
   // ROOTS[27] = 137, ROOTS[k-1] = ROOTS[k]^2 (x * 2^32 mod P; inverses by pow(x, P-2, P)).

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <random>
 #include <vector>
 
 #include "stark/fri.h"
@@ -81,6 +82,31 @@ TEST(PolyEval, BasePointIsTheSumOfPowers) {
     }
     EXPECT_EQ(poly_eval_ext(c, x), acc) << x.to_u32();
     EXPECT_EQ(poly_eval_ext(c, x), poly_eval_ext(c, Ext(x))) << x.to_u32();
+  }
+}
+
+// Both evaluations against plain Horner steps with the generic product, at lengths around the
+// 16-coefficient blocks of the base-point path, with random and with all-largest coefficients
+// (where the unreduced sums are largest).
+TEST(PolyEval, AgreesWithPlainHornerAtEveryLength) {
+  std::mt19937_64 rng(7);
+  auto any = [&] { return Fp::from_u32(static_cast<uint32_t>(rng() % Fp::P)); };
+  const Fp top = Fp::from_u32(Fp::P - 1);
+  for (const size_t n : {0u, 1u, 2u, 15u, 16u, 17u, 31u, 32u, 33u, 64u, 255u, 256u, 257u, 600u}) {
+    for (const bool largest : {false, true}) {
+      std::vector<Ext> c(n);
+      for (Ext& ck : c) ck = largest ? Ext(top, top, top, top) : Ext(any(), any(), any(), any());
+      for (const Fp x : {any(), top, Fp::zero(), Fp::one()}) {
+        const Ext ext_point(x, largest ? top : any(), any(), largest ? top : any());
+        Ext at_base, at_ext;
+        for (size_t i = n; i-- > 0;) {
+          at_base = at_base * Ext(x) + c[i];
+          at_ext = at_ext * ext_point + c[i];
+        }
+        ASSERT_EQ(poly_eval_ext(c, x), at_base) << n << " " << x.to_u32();
+        ASSERT_EQ(poly_eval_ext(c, ext_point), at_ext) << n << " " << x.to_u32();
+      }
+    }
   }
 }
 

@@ -2,7 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <cstdlib>
+#include <string>
 #include <random>
 #include <vector>
 
@@ -62,10 +64,26 @@ Poseidon2State counting_state() {
 
 using PermuteFn = void (*)(Poseidon2State&);
 
-TEST(Poseidon2Permutation, KnownOutputsOnEveryPath) {
-  std::vector<std::pair<const char*, PermuteFn>> paths = {
-      {"scalar", &poseidon2_permute_scalar}, {"dispatch", &poseidon2_permute}};
+struct Path {
+  const char* name;
+  PermuteFn permute;
+};
+
+// The SIMD paths this processor can run, each named in the test log.
+std::vector<Path> simd_paths() {
+  std::vector<Path> paths;
   if (poseidon2_has_avx2()) paths.push_back({"avx2", &poseidon2_permute_avx2});
+  if (poseidon2_has_avx512()) paths.push_back({"avx512", &poseidon2_permute_avx512});
+  std::string names;
+  for (const Path& p : paths) names += std::string(" ") + p.name;
+  testing::Test::RecordProperty("simd_paths", names.empty() ? "none" : names.substr(1));
+  std::printf("[ simd paths ]%s\n", names.empty() ? " none on this processor" : names.c_str());
+  return paths;
+}
+
+TEST(Poseidon2Permutation, KnownOutputsOnEveryPath) {
+  std::vector<Path> paths = {{"scalar", &poseidon2_permute_scalar}, {"dispatch", &poseidon2_permute}};
+  for (const Path& p : simd_paths()) paths.push_back(p);
   for (const auto& [name, permute] : paths) {
     Poseidon2State zero{};
     permute(zero);
@@ -77,8 +95,11 @@ TEST(Poseidon2Permutation, KnownOutputsOnEveryPath) {
 }
 
 // Random states from a seed that is printed with any failure; KOVRA_TEST_SEED replays one.
-TEST(Poseidon2Permutation, Avx2AgreesWithScalarOnRandomStates) {
-  if (!poseidon2_has_avx2()) GTEST_SKIP() << "no AVX2 on this processor";
+// Besides them, states whose cells are all 0, all P - 1, alternate 0 and P - 1, or are all
+// one value near P, which push the lazy sums of the SIMD paths to their largest magnitudes.
+TEST(Poseidon2Permutation, SimdPathsAgreeWithScalarOnRandomStates) {
+  const std::vector<Path> paths = simd_paths();
+  if (paths.empty()) GTEST_SKIP() << "no SIMD path on this processor";
   uint64_t seed = 0x5eed2026;
   if (const char* env = std::getenv("KOVRA_TEST_SEED")) seed = std::strtoull(env, nullptr, 0);
   SCOPED_TRACE(testing::Message() << "KOVRA_TEST_SEED=" << seed);
@@ -90,17 +111,23 @@ TEST(Poseidon2Permutation, Avx2AgreesWithScalarOnRandomStates) {
   states.push_back(edge);
   for (size_t i = 0; i < 24; ++i) edge[i] = i % 2 ? E::zero() : fe(P - 1);
   states.push_back(edge);
+  for (const uint32_t word : {P - 1, P - 2, 1u, 0x7fffffffu % P}) {
+    edge.fill(E::from_raw(word));
+    states.push_back(edge);
+  }
   for (int n = 0; n < 3000; ++n) {
     Poseidon2State s;
     for (auto& c : s) c = E::from_raw(uint32_t(rng() % P));
     states.push_back(s);
   }
-  for (size_t n = 0; n < states.size(); ++n) {
-    Poseidon2State a = states[n], b = states[n];
-    poseidon2_permute_scalar(a);
-    poseidon2_permute_avx2(b);
-    ASSERT_EQ(raw_words(a), raw_words(b)) << "state " << n;
-    for (const E c : b) ASSERT_TRUE(c.is_reduced());
+  for (const auto& [name, permute] : paths) {
+    for (size_t n = 0; n < states.size(); ++n) {
+      Poseidon2State a = states[n], b = states[n];
+      poseidon2_permute_scalar(a);
+      permute(b);
+      ASSERT_EQ(raw_words(a), raw_words(b)) << name << ", state " << n;
+      for (const E c : b) ASSERT_TRUE(c.is_reduced()) << name << ", state " << n;
+    }
   }
 }
 

@@ -231,6 +231,17 @@ constexpr std::array<BabyBearElem, 28> make_inv_roots(const std::array<BabyBearE
 inline constexpr std::array<BabyBearElem, 28> ROOTS = detail::make_roots();
 inline constexpr std::array<BabyBearElem, 28> INV_ROOTS = detail::make_inv_roots(ROOTS);
 
+// table[log_n]^e for table ROOTS or INV_ROOTS: the product of table[log_n - i] =
+// table[log_n]^(2^i) over the set bits i of e below log_n (the bits from log_n up contribute
+// powers equal to one). Needs log_n <= 27.
+constexpr BabyBearElem root_power(const std::array<BabyBearElem, 28>& table, uint32_t log_n,
+                                  uint64_t e) {
+  BabyBearElem acc = BabyBearElem::one();
+  for (uint32_t i = 0; i < log_n && (e >> i) != 0; ++i)
+    if ((e >> i) & 1) acc *= table[log_n - i];
+  return acc;
+}
+
 // The constants above, checked where they are defined.
 static_assert(BabyBearElem::from_u32(1) == BabyBearElem::one());
 static_assert(BabyBearElem::one().raw() == uint32_t((uint64_t{1} << 32) % BabyBearElem::P));

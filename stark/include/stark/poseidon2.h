@@ -10,8 +10,9 @@
 // once. No length, no padding marker: a sequence and the same sequence extended with zero
 // words up to a multiple of 16 hash alike.
 //
-// poseidon2_permute runs the AVX2 path where the processor has it (decided at run time) and
-// the scalar definition otherwise; both give the same bits.
+// poseidon2_permute runs the AVX-512 path where the processor has it, else the AVX2 path
+// where it has that (decided at run time), else the scalar definition; all give the same
+// bits.
 #pragma once
 
 #include <array>
@@ -36,6 +37,10 @@ void poseidon2_permute_scalar(Poseidon2State& state);
 bool poseidon2_has_avx2();
 // The AVX2 path; only to be called when poseidon2_has_avx2().
 void poseidon2_permute_avx2(Poseidon2State& state);
+// Whether this build and processor have the AVX-512 path (AVX-512 F and IFMA).
+bool poseidon2_has_avx512();
+// The AVX-512 path; only to be called when poseidon2_has_avx512().
+void poseidon2_permute_avx512(Poseidon2State& state);
 
 class Poseidon2Hasher final : public HashFunction {
  public:
