@@ -40,7 +40,7 @@ struct Fq6 {
   static constexpr Fq2 mul_fq2_by_nonresidue(const Fq2& t) {
     using P = detail::FqParams;
     return Fq2{Fq{detail::reduce_small_multiple<P>(detail::nine_times_minus<P>(t.c0.mont, t.c1.mont))},
-               Fq{detail::reduce_small_multiple<P>(detail::nine_times_plus<P>(t.c1.mont, t.c0.mont))}};
+               Fq{detail::reduce_small_multiple<P>(detail::nine_times_plus(t.c1.mont, t.c0.mont))}};
   }
 
   void add_assign(const Fq6& b) {
