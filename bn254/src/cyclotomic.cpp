@@ -16,7 +16,7 @@ struct SquarePair {
 };
 SquarePair square_over_s(const Fq2& a, const Fq2& b) {
   const Fq2 tmp = a.mul(b);
-  Fq2 re = a.add(b).mul(xi_mul(b).add(a));
+  Fq2 re = xi_mul(b).add(a).mul_by_sum(a, b);
   re.sub_assign(tmp);
   re.sub_assign(xi_mul(tmp));
   return SquarePair{re, tmp.doubled()};

@@ -17,10 +17,13 @@ constexpr uint8_t kFlagGreater = 0x80;
 constexpr uint8_t kFlagMask = 0xC0;
 
 void append_limbs(const Limbs& v, uint8_t last_byte_flags, std::vector<uint8_t>& out) {
+  const size_t at = out.size();
+  out.resize(at + 32);
+  uint8_t* dst = out.data() + at;
   for (int i = 0; i < 4; ++i) {
-    for (int b = 0; b < 8; ++b) out.push_back(static_cast<uint8_t>(v[i] >> (8 * b)));
+    for (int b = 0; b < 8; ++b) dst[8 * i + b] = static_cast<uint8_t>(v[i] >> (8 * b));
   }
-  out.back() |= last_byte_flags;
+  dst[31] |= last_byte_flags;
 }
 
 // 32 bytes from the cursor; a short input empties it and fails with the short read.

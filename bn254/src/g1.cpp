@@ -39,10 +39,6 @@ void G1Projective::add_assign_affine(const G1Affine& q) {
 
 void G1Projective::add_assign(const G1Projective& q) { detail::jacobian_add(*this, q, addition_y3); }
 
-G1Projective g1_multi_scalar_mul(std::span<const G1Affine> points, std::span<const Limbs> k) {
-  return detail::multi_scalar_mul_wnaf<4, G1Projective>(points, k);
-}
-
 G1Affine G1Projective::to_affine() const { return detail::to_affine<G1Affine>(*this); }
 
 }  // namespace kovra::bn254

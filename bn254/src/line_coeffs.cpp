@@ -6,22 +6,17 @@ namespace kovra::bn254 {
 
 namespace {
 
-// 1/2 in Fq.
-constexpr Fq kHalf = *fq_const({2, 0, 0, 0}).inverse();
-
 Fq2 times3(const Fq2& a) { return a.doubled().add(a); }
 
 }  // namespace
 
 LineCoeff G2LineCoeffs::doubling_step(G2HomogeneousPoint& r) {
-  Fq2 a = r.x.mul(r.y);
-  a.mul_by_fq(kHalf);
+  const Fq2 a = r.x.mul(r.y).halved();
   const Fq2 b = r.y.square();
   const Fq2 c = r.z.square();
   const Fq2 e = G2_COEFF_B.mul(times3(c));
   const Fq2 f = times3(e);
-  Fq2 g = b.add(f);
-  g.mul_by_fq(kHalf);
+  const Fq2 g = b.add(f).halved();
   Fq2 h = r.y.add(r.z).square();
   h.sub_assign(b.add(c));
   const Fq2 i = e.sub(b);

@@ -93,6 +93,10 @@ TEST(Fq, OperationsMatchTheBigIntegerModel) {
     const Fq a = from_big(x);
     EXPECT_EQ(canon(a.neg()), (kP - x) % kP);
     EXPECT_EQ(canon(a.doubled()), (x + x) % kP);
+    // a/2: the integer (x + (x odd ? p : 0))/2, and the same value as the product by 1/2.
+    EXPECT_EQ(canon(a.halved()), (x + (x.bit(0) ? kP : BigUint(0))) / BigUint(2));
+    EXPECT_EQ(a.halved(), a.mul(*from_big(BigUint(2)).inverse()));
+    EXPECT_EQ(a.halved().doubled(), a);
     EXPECT_EQ(canon(a.square()), (x * x) % kP);
     EXPECT_EQ(a.square(), a.mul(a));
     if (!x.is_zero()) {
@@ -118,12 +122,18 @@ TEST(Fq, PortableProductsAgreeWithTheDispatchedOnes) {
   testing::TestRng rng;
   SCOPED_TRACE("KOVRA_TEST_SEED=" + std::to_string(testing::test_seed()));
   using P = detail::FqParams;
-  std::vector<Limbs> values = {{0, 0, 0, 0}, {1, 0, 0, 0}, FQ_MINUS_ONE.mont, FQ_ONE.mont};
+  Limbs p_minus_1 = FQ_MODULUS;
+  p_minus_1[0] -= 1;
+  std::vector<Limbs> values = {{0, 0, 0, 0}, {1, 0, 0, 0}, FQ_MINUS_ONE.mont, FQ_ONE.mont, p_minus_1};
   for (int i = 0; i < 32; ++i) values.push_back(rng.fq().mont);
   for (const Limbs& a : values) {
     EXPECT_EQ(detail::square_portable<P>(a), detail::square<P>(a));
     for (const Limbs& b : {values[2], values[5], values[values.size() - 1]}) {
       EXPECT_EQ(detail::mul_portable<P>(a, b), detail::mul<P>(a, b));
+      // An operand left below 2p by add_for_product gives the product of the reduced sum.
+      Limbs sum = a;
+      detail::add_assign<P>(sum, b);
+      EXPECT_EQ(detail::mul<P>(detail::add_for_product<P>(a, b), b), detail::mul_portable<P>(sum, b));
       EXPECT_EQ(detail::sum_of_two_products_portable<P>(a, b, b, values[2]),
                 detail::sum_of_two_products<P>(a, b, b, values[2]));
     }

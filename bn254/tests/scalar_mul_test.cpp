@@ -76,6 +76,11 @@ TEST(Wnaf, FormsOfEdgeAndRandomScalars) {
   EXPECT_EQ(seven4.digits[0], 7);
 }
 
+// λ, the eigenvalue of the curve endomorphism, and its neighbours.
+constexpr Limbs kLambda = {0x8b17ea66b99c90dd, 0x5bfc41088d8daaa7, 0xb3c4d79d41a91758, 0};
+constexpr Limbs kLambdaPlus1 = {0x8b17ea66b99c90de, 0x5bfc41088d8daaa7, 0xb3c4d79d41a91758, 0};
+constexpr Limbs kLambdaMinus1 = {0x8b17ea66b99c90dc, 0x5bfc41088d8daaa7, 0xb3c4d79d41a91758, 0};
+
 G1Affine plain_sum(std::span<const G1Affine> points, std::span<const Limbs> k) {
   G1Projective acc = G1Projective::identity();
   for (size_t j = 0; j < points.size(); ++j) {
@@ -107,6 +112,11 @@ TEST(G1MultiScalar, MatchesSeparateProducts) {
       {"P and -P", {p, p.neg()}, {half, half}},
       {"P twice", {p, p}, {half, half}},
       {"small", {p, q, p}, {{1, 0, 0, 0}, {2, 0, 0, 0}, {3, 0, 0, 0}}},
+      // Scalars that are split by the endomorphism: just above 128 bits, λ and λ ± 1 (one
+      // half zero), r and multiples of it (the point vanishes), the largest 256-bit value.
+      {"split edges", {p, q, p, q, p, q},
+       {{0, 0, 1, 0}, kLambda, kLambdaPlus1, kLambdaMinus1, FR_MODULUS, {~0ull, ~0ull, ~0ull, ~0ull}}},
+      {"split and not", {p, q}, {{~0ull, ~0ull, 0, 0}, {~0ull, ~0ull, 1, 0}}},
       {"inputs", {p, q, rng.g1(), rng.g1(), rng.g1()},
        {half, {rng.next(), rng.next(), 0, 0}, {rng.next(), rng.next(), 0, 0},
         {rng.next(), rng.next(), 0, 0}, rng.below_r()}},
@@ -114,6 +124,13 @@ TEST(G1MultiScalar, MatchesSeparateProducts) {
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
     EXPECT_EQ(g1_multi_scalar_mul(c.points, c.k).to_affine(), plain_sum(c.points, c.k));
+  }
+  // Each random scalar alone, which is split unless it has at most 128 bits.
+  for (int round = 0; round < 16; ++round) {
+    const G1Affine point = rng.g1();
+    const Limbs scalar = rng.below_r();
+    EXPECT_EQ(g1_multi_scalar_mul(std::span(&point, 1), std::span(&scalar, 1)).to_affine(),
+              point.scalar_mul(scalar).to_affine());
   }
   for (int round = 0; round < 10; ++round) {
     std::vector<G1Affine> points;

@@ -25,10 +25,15 @@ const Fq2 kXi = fq2(9, 1);
 
 std::string seed_trace() { return "KOVRA_TEST_SEED=" + std::to_string(testing::test_seed()); }
 
+// The element whose Montgomery form is p - 1.
+constexpr Fq kLargest{{FQ_MODULUS[0] - 1, FQ_MODULUS[1], FQ_MODULUS[2], FQ_MODULUS[3]}};
+
 // Fq2 values with zero and p - 1 components, and random ones.
 std::vector<Fq2> fq2_values(testing::TestRng& rng) {
   std::vector<Fq2> v = {Fq2::one(),        Fq2{Fq{}, FQ_ONE},       Fq2{FQ_MINUS_ONE, FQ_MINUS_ONE},
-                        Fq2{FQ_MINUS_ONE, Fq{}}, Fq2{Fq{}, FQ_MINUS_ONE}, fq2(5, 0)};
+                        Fq2{FQ_MINUS_ONE, Fq{}}, Fq2{Fq{}, FQ_MINUS_ONE}, fq2(5, 0),
+                        // The largest stored words: sums of the parts come closest to 2p.
+                        Fq2{kLargest, kLargest}, Fq2{kLargest, FQ_ONE}};
   for (int i = 0; i < 6; ++i) v.push_back(rng.fq2());
   return v;
 }
@@ -83,6 +88,9 @@ TEST(Fq2, Laws) {
       EXPECT_EQ(f, pow(a, kP.pow(static_cast<unsigned>(k)))) << "k = " << k;
     }
     for (const Fq2& b : values) {
+      // The product by a sum formed without its reduction.
+      EXPECT_EQ(a.mul_by_sum(b, values[2]), a.mul(b.add(values[2])));
+      EXPECT_EQ(a.mul_by_sum(b, b), a.mul(b.doubled()));
       // Against the schoolbook formula with separate reductions.
       EXPECT_EQ(a.mul(b), (Fq2{a.c0.mul(b.c0).sub(a.c1.mul(b.c1)), a.c0.mul(b.c1).add(a.c1.mul(b.c0))}));
     }
@@ -99,6 +107,27 @@ TEST(Fq6, KnownAnswers) {
   EXPECT_EQ(Fq6::mul_fq2_by_nonresidue(Fq2{Fq{}, FQ_ONE}), (Fq2{FQ_MINUS_ONE, fq(9)}));
   EXPECT_TRUE(Fq6::zero().is_zero());
   EXPECT_FALSE((Fq6{Fq2{}, Fq2{}, Fq2{Fq{}, FQ_ONE}}.is_zero()));
+}
+
+// The product by ξ (one reduction of a small multiple per part) against the product by the
+// element 9 + u, on the Fq2 edge values and random ones, and on parts whose integers 9·t0 + p - t1
+// and 9·t1 + t0 fall at the quotient table's steps (near multiples of p and of 2^250).
+TEST(Fq6, ProductByXiMatchesTheFullProduct) {
+  testing::TestRng rng;
+  SCOPED_TRACE(seed_trace());
+  std::vector<Fq2> values = fq2_values(rng);
+  const Fq2 small_multiples[] = {
+      Fq2{Fq{{0, 0, 0, uint64_t{1} << 58}}, Fq{}},  // 2^250
+      Fq2{Fq{{~0ull, ~0ull, ~0ull, (uint64_t{1} << 58) - 1}}, kLargest},
+      Fq2{Fq{{0, 0, 0, uint64_t{3} << 58}}, Fq{{0, 0, 0, uint64_t{1} << 59}}},
+  };
+  for (const Fq2& t : small_multiples) values.push_back(t);
+  // The largest part against small ones: sums at the top of the range, 9(p - 1) + p - d.
+  for (uint64_t d = 0; d < 9; ++d) {
+    values.push_back(Fq2{kLargest, Fq{{d, 0, 0, 0}}});
+    values.push_back(Fq2{Fq{{d, 0, 0, 0}}, kLargest});
+  }
+  for (const Fq2& t : values) EXPECT_EQ(Fq6::mul_fq2_by_nonresidue(t), t.mul(kXi));
 }
 
 TEST(Fq6, Laws) {

@@ -43,23 +43,34 @@ base::Result<U256Bytes, Groth16Error> parse_u256(std::string_view text) {
   if (text.size() >= 2 && text[0] == '+' && text[1] != '+') pos = 1;
   if (pos < text.size() && text[pos] == '_') return conversion_failed();
 
-  // The value as four 64-bit words (least significant first), times ten plus each digit.
+  // The value as four 64-bit words (least significant first). Digits are gathered up to 19 at a
+  // time (10^19 < 2^64) and the words multiplied by 10^count once per group. The value only
+  // grows digit by digit, so it reaches 2^256 exactly when one of the group steps does.
   std::array<uint64_t, 4> words{};
+  uint64_t group = 0, scale = 1;
+  const auto take_group = [&words, &group, &scale] {
+    uint64_t carry = group;
+    for (uint64_t& w : words) {
+      const u128 v = static_cast<u128>(w) * scale + carry;
+      w = static_cast<uint64_t>(v);
+      carry = static_cast<uint64_t>(v >> 64);
+    }
+    group = 0;
+    scale = 1;
+    return carry == 0;  // else 2^256 or more
+  };
+  constexpr uint64_t kGroupScale = 10'000'000'000'000'000'000u;
   bool any_digit = false;
   for (; pos < text.size(); ++pos) {
     const char c = text[pos];
     if (c == '_') continue;
     if (c < '0' || c > '9') return conversion_failed();
     any_digit = true;
-    uint64_t carry = static_cast<uint64_t>(c - '0');
-    for (uint64_t& w : words) {
-      const u128 v = static_cast<u128>(w) * 10u + carry;
-      w = static_cast<uint64_t>(v);
-      carry = static_cast<uint64_t>(v >> 64);
-    }
-    if (carry != 0) return conversion_failed();  // 2^256 or more
+    group = group * 10 + static_cast<uint64_t>(c - '0');
+    scale *= 10;
+    if (scale == kGroupScale && !take_group()) return conversion_failed();
   }
-  if (!any_digit) return conversion_failed();
+  if (!any_digit || !take_group()) return conversion_failed();
   U256Bytes value{};
   for (size_t i = 0; i < 32; ++i)
     value[i] = static_cast<uint8_t>(words[3 - i / 8] >> (8 * (7 - i % 8)));

@@ -28,6 +28,12 @@ TEST(ParseU256, AcceptedTexts) {
        std::string(64, 'f')},
       {"20491192805390485299153009773594534940189261866228447918068658471970481763042",
        "2d4d9aa7e302d9df41749d5507949d05dbea33fbb16c643b22f599a2be6df2e2"},
+      // Digits gathered in groups of 19: exactly 19 and 38, a group split by '_', leading
+      // zeros beyond 78 digits.
+      {"1000000000000000000", zeros_then("0de0b6b3a7640000")},
+      {"10000000000000000000000000000000000000", zeros_then("0785ee10d5da46d900f436a000000000")},
+      {"1000000000_0000000000", zeros_then("8ac7230489e80000")},
+      {std::string(100, '0') + "255", zeros_then("ff")},
   };
   for (const auto& [text, want] : cases) {
     SCOPED_TRACE(text);
@@ -57,6 +63,9 @@ TEST(ParseU256, RefusedTexts) {
       // 2^256 and longer values do not fit in 32 bytes.
       "115792089237316195423570985008687907853269984665640564039457584007913129639936",
       "1000000000000000000000000000000000000000000000000000000000000000000000000000000000",
+      // 2^256 + 1 followed by a bad character, and a bad character after 19 digits.
+      "115792089237316195423570985008687907853269984665640564039457584007913129639937x",
+      "1234567890123456789x",
   };
   for (const auto& text : cases) {
     SCOPED_TRACE(text);

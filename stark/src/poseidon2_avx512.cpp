@@ -33,9 +33,11 @@ namespace kovra::stark {
 
 // GCC 12's AVX-512 intrinsics fill their unused pass-through operand with an undefined
 // vector, which its -Wuninitialized reports at every inlined call.
+#if defined(__GNUC__) && !defined(__clang__)
 #pragma GCC diagnostic push
 #pragma GCC diagnostic ignored "-Wuninitialized"
 #pragma GCC diagnostic ignored "-Wmaybe-uninitialized"
+#endif
 
 namespace {
 
@@ -93,16 +95,35 @@ KOVRA_AVX512 inline __m512i add(__m512i x, __m512i y) { return _mm512_add_epi64(
 // The Montgomery product a b 2^-52 (mod P) of a, b < 2^52 by the 52-bit multiply-adds, below
 // a b / 2^52 + P. With q = -(a b) P^-1 mod 2^52 (-P^-1 = P - 2 there), a b + q P is a
 // multiple of 2^52: the high halves of a b and q P, plus the carry of their low halves,
-// which is 1 unless the low half of a b is 0. The carry joins the high half of a b while q
-// is being formed, off the path.
-KOVRA_AVX512 inline __m512i mont52(__m512i a, __m512i b) {
+// which is 1 unless the low half of a b is 0.
+//
+// The multiply-adds pass their results to one another quicker than to the other vector
+// instructions, so for a product that feeds another one the carry joins the high half of
+// a b while q is being formed (mont52), and for one that feeds additions it comes last
+// (mont52_then_add).
+struct Mont52Parts {
+  __m512i hi, q;
+  __mmask8 carry;
+};
+
+KOVRA_AVX512 inline Mont52Parts mont52_parts(__m512i a, __m512i b) {
   const __m512i zero = _mm512_setzero_si512();
   const __m512i lo = _mm512_madd52lo_epu64(zero, a, b);
-  const __m512i hi = _mm512_madd52hi_epu64(zero, a, b);
-  const __m512i q = _mm512_madd52lo_epu64(zero, lo, _mm512_set1_epi64(kP - 2));
-  const __m512i hi_carry =
-      _mm512_mask_add_epi64(hi, _mm512_test_epi64_mask(lo, lo), hi, _mm512_set1_epi64(1));
-  return _mm512_madd52hi_epu64(hi_carry, q, _mm512_set1_epi64(kP));
+  return {_mm512_madd52hi_epu64(zero, a, b),
+          _mm512_madd52lo_epu64(zero, lo, _mm512_set1_epi64(kP - 2)),
+          _mm512_test_epi64_mask(lo, lo)};
+}
+
+KOVRA_AVX512 inline __m512i mont52(__m512i a, __m512i b) {
+  const Mont52Parts m = mont52_parts(a, b);
+  const __m512i hi = _mm512_mask_add_epi64(m.hi, m.carry, m.hi, _mm512_set1_epi64(1));
+  return _mm512_madd52hi_epu64(hi, m.q, _mm512_set1_epi64(kP));
+}
+
+KOVRA_AVX512 inline __m512i mont52_then_add(__m512i a, __m512i b) {
+  const Mont52Parts m = mont52_parts(a, b);
+  const __m512i r = _mm512_madd52hi_epu64(m.hi, m.q, _mm512_set1_epi64(kP));
+  return _mm512_mask_add_epi64(r, m.carry, r, _mm512_set1_epi64(1));
 }
 
 // x^7 for lanes below 2^52 at scale s, by four products of mont52 (x^2, x^3 = x^2 x,
@@ -113,7 +134,7 @@ KOVRA_AVX512 inline __m512i sbox(__m512i x) {
   const __m512i x2 = mont52(x, x);
   const __m512i x3 = mont52(x2, x);
   const __m512i x4 = mont52(x2, x2);
-  return mont52(x3, x4);
+  return mont52_then_add(x3, x4);
 }
 
 KOVRA_AVX512 inline __m512i swap_pairs(__m512i x) { return _mm512_shuffle_epi32(x, _MM_PERM_BADC); }
@@ -218,7 +239,7 @@ KOVRA_AVX512 inline Lazy to_lanes(__m512i low, __m256i high) {
 template <int64_t Scale>
 KOVRA_AVX512 inline __m512i canonical_lanes(__m512i x) {
   constexpr int64_t factor = int64_t(pow2(84 - Scale));
-  const __m512i r = mont52(x, _mm512_set1_epi64(factor));
+  const __m512i r = mont52_then_add(x, _mm512_set1_epi64(factor));
   return _mm512_min_epu64(r, _mm512_sub_epi64(r, _mm512_set1_epi64(kP)));
 }
 
@@ -268,7 +289,8 @@ KOVRA_AVX512 inline void partial_rounds(Lazy& s) {
                rc(kFirstPartial)).raw();
   BabyBearElem cell0;
   for (size_t r = kFirstPartial; r < kSecondFull; ++r) {
-    const __m512i pa = mont52(s.a, da), pb = mont52(s.b, db), pc = mont52(s.c, dc);
+    const __m512i pa = mont52_then_add(s.a, da), pb = mont52_then_add(s.b, db);
+    const __m512i pc = mont52_then_add(s.c, dc);
     const uint64_t products = lane_sum(pa, pb, pc);
 
     const CellZero z = cell_zero_sbox(x);
@@ -313,7 +335,9 @@ KOVRA_AVX512 void permute(Poseidon2State& cells) {
 
 }  // namespace
 
+#if defined(__GNUC__) && !defined(__clang__)
 #pragma GCC diagnostic pop
+#endif
 
 bool poseidon2_has_avx512() {
   return __builtin_cpu_supports("avx512f") && __builtin_cpu_supports("avx512ifma");

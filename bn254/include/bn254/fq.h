@@ -79,6 +79,8 @@ struct Fq {
   constexpr Fq sub(const Fq& b) const { Fq r = *this; r.sub_assign(b); return r; }
   constexpr Fq doubled() const { Fq r = *this; r.double_in_place(); return r; }
   constexpr Fq neg() const { return Fq{detail::neg<detail::FqParams>(mont)}; }
+  // a/2, without a product.
+  constexpr Fq halved() const { return Fq{detail::halve<detail::FqParams>(mont)}; }
   constexpr Fq mul(const Fq& b) const { return Fq{detail::mul<detail::FqParams>(mont, b.mont)}; }
   constexpr Fq square() const { return Fq{detail::square<detail::FqParams>(mont)}; }
 

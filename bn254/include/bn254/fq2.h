@@ -41,6 +41,7 @@ struct Fq2 {
   constexpr Fq2 sub(const Fq2& b) const { Fq2 r = *this; r.sub_assign(b); return r; }
   constexpr Fq2 doubled() const { Fq2 r = *this; r.double_in_place(); return r; }
   constexpr Fq2 neg() const { return Fq2{c0.neg(), c1.neg()}; }
+  constexpr Fq2 halved() const { return Fq2{c0.halved(), c1.halved()}; }
 
   // (a0·b0 - a1·b1) + (a0·b1 + a1·b0)·u, each part one sum of two products.
   constexpr Fq2 mul(const Fq2& b) const {
@@ -52,16 +53,27 @@ struct Fq2 {
     return r;
   }
   constexpr void mul_assign(const Fq2& b) { *this = mul(b); }
+  // self·(x + y), the sum formed without its reduction (see detail::add_for_product).
+  constexpr Fq2 mul_by_sum(const Fq2& x, const Fq2& y) const {
+    using P = detail::FqParams;
+    const Limbs s0 = detail::add_for_product<P>(x.c0.mont, y.c0.mont);
+    const Limbs s1 = detail::add_for_product<P>(x.c1.mont, y.c1.mont);
+    const Fq minus_c1 = c1.neg();
+    Fq2 r;
+    detail::two_sums_of_two_products<P>(r.c0.mont, r.c1.mont, c0.mont, minus_c1.mont, s0, s1,
+                                        c0.mont, c1.mont, s1, s0);
+    return r;
+  }
 
   // (a0 + a1)(a0 - a1) + 2·a0·a1·u.
+  // The sum and the double are operands of the products only (see detail::add_for_product).
   constexpr void square_in_place() {
+    using P = detail::FqParams;
     const Fq a0 = c0;
     const Fq v = c0.sub(c1);
-    Fq s = c0;
-    s.add_assign(c1);
-    Fq d = c1;
-    d.double_in_place();
-    detail::two_products<detail::FqParams>(c0.mont, c1.mont, s.mont, v.mont, d.mont, a0.mont);
+    const Limbs s = detail::add_for_product<P>(c0.mont, c1.mont);
+    const Limbs d = detail::add_for_product<P>(c1.mont, c1.mont);
+    detail::two_products<P>(c0.mont, c1.mont, s, v.mont, d, a0.mont);
   }
   constexpr Fq2 square() const { Fq2 r = *this; r.square_in_place(); return r; }
 

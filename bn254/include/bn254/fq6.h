@@ -35,19 +35,12 @@ struct Fq6 {
   constexpr bool is_zero() const { return c0.is_zero() && c1.is_zero() && c2.is_zero(); }
   constexpr bool operator==(const Fq6&) const = default;
 
-  // ξ·t = (9·t0 - t1) + (9·t1 + t0)·u, with no base-field product.
+  // ξ·t = (9·t0 - t1) + (9·t1 + t0)·u, with no base-field product: each part is formed as an
+  // integer below 10p (9·t0 + p - t1 and 9·t1 + t0) and reduced once.
   static constexpr Fq2 mul_fq2_by_nonresidue(const Fq2& t) {
-    Fq2 f = t;
-    f.double_in_place();
-    f.double_in_place();
-    f.double_in_place();
-    Fq re = t.c1.neg();
-    re.add_assign(f.c0);
-    re.add_assign(t.c0);
-    Fq im = t.c1;
-    im.add_assign(f.c1);
-    im.add_assign(t.c0);
-    return Fq2{re, im};
+    using P = detail::FqParams;
+    return Fq2{Fq{detail::reduce_small_multiple<P>(detail::nine_times_minus<P>(t.c0.mont, t.c1.mont))},
+               Fq{detail::reduce_small_multiple<P>(detail::nine_times_plus(t.c1.mont, t.c0.mont))}};
   }
 
   void add_assign(const Fq6& b) {

@@ -70,9 +70,10 @@ struct G1Projective {
   G1Affine to_affine() const;
 };
 
-// sum of [k_j]P_j (scalars least significant word first, each below 2^256; points may be the
-// identity): one shared run of doublings with width-4 digit forms. The same point as the sum
-// of the separate scalar_mul results.
+// sum of [k_j]P_j (scalars least significant word first, each below 2^256; points on the curve
+// or the identity): one shared run of doublings with width-4 digit forms, a scalar of more
+// than 128 bits split in two by the endomorphism of the curve. The same point as the sum of
+// the separate scalar_mul results.
 G1Projective g1_multi_scalar_mul(std::span<const G1Affine> points, std::span<const Limbs> k);
 
 }  // namespace kovra::bn254

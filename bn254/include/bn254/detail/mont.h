@@ -132,6 +132,20 @@ constexpr void double_in_place(Limbs& a) {
   a = {a0, a1, a2, a3};
 }
 
+// a/2 mod m: a itself when even, else a + m (below 2^255, so no bit is lost); then one shift.
+// The Montgomery form of a/2 is the half of the form of a, so this needs no product.
+template <class Params>
+constexpr Limbs halve(const Limbs& a) {
+  constexpr const Limbs& m = Params::kModulus;
+  const uint64_t mask = 0 - (a[0] & 1);
+  uint64_t carry = 0;
+  const uint64_t s0 = adc(a[0], m[0] & mask, carry);
+  const uint64_t s1 = adc(a[1], m[1] & mask, carry);
+  const uint64_t s2 = adc(a[2], m[2] & mask, carry);
+  const uint64_t s3 = adc(a[3], m[3] & mask, carry);
+  return {(s0 >> 1) | (s1 << 63), (s1 >> 1) | (s2 << 63), (s2 >> 1) | (s3 << 63), s3 >> 1};
+}
+
 template <class Params>
 constexpr Limbs neg(const Limbs& a) {
   if (limbs_is_zero(a)) return a;
@@ -340,6 +354,101 @@ constexpr void two_sums_of_two_products(Limbs& r0, Limbs& r1, const Limbs& a0, c
 #endif
   r0 = sum_of_two_products<Params>(a0, a1, b0, b1);
   r1 = sum_of_two_products<Params>(c0, c1, d0, d1);
+}
+
+// a + b as an operand of a product, left below 2m on the mulx path (reduced as usual on the
+// portable path). Allowed as either operand of a single product (mul, two_products), and as the
+// word-scanned operands b0, b1 of a sum of two products a0·b0 + a1·b1 whose a0, a1 are below m.
+// Each pass keeps its state below the sum of the multiplicands plus m (at most 3m < 2^256),
+// and the products stay below 4m^2 < m·R, so the result is below 2m before its final
+// subtraction.
+template <class Params>
+constexpr Limbs add_for_product(const Limbs& a, const Limbs& b) {
+#ifdef KOVRA_BN254_HAVE_ADX_PATH
+  if (!std::is_constant_evaluated() && __builtin_expect(have_adx, 1)) {
+    Limbs sum;
+    uint64_t carry = 0;
+    for (size_t i = 0; i < 4; ++i) sum[i] = adc(a[i], b[i], carry);
+    return sum;
+  }
+#endif
+  Limbs r = a;
+  add_assign<Params>(r, b);
+  return r;
+}
+
+// Reduction of a small multiple: x mod m for a five-word x below 2^257 (so at least below
+// 10m, m being above 2^253). The top bits y = x >> 250 give the quotient estimate
+// q = floor(y·2^250/m) from a table; q·m <= x, and x - q·m < 2^250 + m < 2m, so one
+// conditional subtraction ends it. Needs m > 2^253 (q stays below 11).
+template <class Params>
+struct SmallQuotients {
+  static constexpr size_t kTop = 128;  // y < 2^7
+  static constexpr size_t kMultiples = 11;
+  // multiples[k] = k·m, five words.
+  std::array<std::array<uint64_t, 5>, kMultiples> multiples{};
+  std::array<uint8_t, kTop> quotient{};
+
+  constexpr SmallQuotients() {
+    constexpr const Limbs& m = Params::kModulus;
+    for (size_t k = 1; k < kMultiples; ++k) {
+      uint64_t carry = 0;
+      for (size_t i = 0; i < 4; ++i) {
+        const u128 t = static_cast<u128>(multiples[k - 1][i]) + m[i] + carry;
+        multiples[k][i] = lo64(t);
+        carry = hi64(t);
+      }
+      multiples[k][4] = multiples[k - 1][4] + carry;
+    }
+    for (size_t y = 0; y < kTop; ++y) {
+      // y·2^250 as five words: bits 58..63 of word 3 and word 4.
+      const uint64_t w3 = static_cast<uint64_t>(y) << 58, w4 = static_cast<uint64_t>(y) >> 6;
+      uint8_t q = 0;
+      for (size_t k = 1; k < kMultiples; ++k) {
+        const auto& km = multiples[k];
+        const bool le = km[4] != w4 ? km[4] < w4
+                                    : (km[3] != w3 ? km[3] < w3
+                                                   : (km[2] | km[1] | km[0]) == 0);
+        if (le) q = static_cast<uint8_t>(k);
+      }
+      quotient[y] = q;
+    }
+  }
+};
+
+template <class Params>
+inline constexpr SmallQuotients<Params> kSmallQuotients{};
+
+template <class Params>
+constexpr Limbs reduce_small_multiple(const std::array<uint64_t, 5>& x) {
+  const auto& table = kSmallQuotients<Params>;
+  const uint64_t y = (x[4] << 6) | (x[3] >> 58);
+  const auto& qm = table.multiples[table.quotient[y]];
+  // x - q·m is below 2m < 2^255, so its four low words are all of it (the borrow out of them
+  // cancels the difference of the fifth words).
+  Limbs r;
+  uint64_t borrow = 0;
+  for (size_t i = 0; i < 4; ++i) r[i] = sbb(x[i], qm[i], borrow);
+  reduce_once<Params>(r);
+  return r;
+}
+
+// 9·a + c as five words, for a and c below m (below 10m): 8a by shifts, then + a and + c.
+constexpr std::array<uint64_t, 5> nine_times_plus(const Limbs& a, const Limbs& c) {
+  std::array<uint64_t, 5> x = {a[0] << 3, (a[1] << 3) | (a[0] >> 61), (a[2] << 3) | (a[1] >> 61),
+                               (a[3] << 3) | (a[2] >> 61), a[3] >> 61};
+  for (const Limbs* addend : {&a, &c}) {
+    uint64_t carry = 0;
+    for (size_t i = 0; i < 4; ++i) x[i] = adc(x[i], (*addend)[i], carry);
+    x[4] += carry;
+  }
+  return x;
+}
+
+// 9·a - b as 9·a + (-b mod m), five words below 10m, for a, b below m.
+template <class Params>
+constexpr std::array<uint64_t, 5> nine_times_minus(const Limbs& a, const Limbs& b) {
+  return nine_times_plus(a, neg<Params>(b));
 }
 
 // Montgomery reduction of the four words alone (the product by one): the canonical integer of
