@@ -57,28 +57,45 @@ KOVRA_AVX2 inline __m256i mont_mul4(__m256i a, __m256i b) {
 
 bool fri_has_avx2() { return __builtin_cpu_supports("avx2"); }
 
-// Four coefficients a step: lanes hold x^j .. x^(j+3), advanced by x^4 in the vector; the
-// coefficients of each plane are widened from four words.
+// Sixteen coefficients a step, in four groups of four: the lanes of group g hold
+// x^(j+4g) .. x^(j+4g+3), each group advanced by x^16 in the vector (four independent chains of
+// products); then four coefficients a step, advanced by x^4; the last few in scalar code.
 KOVRA_AVX2 BabyBearExtElem poly_eval_planes_avx2(std::span<const uint32_t> planes,
                                                  BabyBearElem point) {
   const size_t n = planes.size() / 4;
   const BabyBearElem x2 = point * point;
   const BabyBearElem x3 = x2 * point;
-  __m256i powers = _mm256_set_epi64x(x3.raw(), x2.raw(), point.raw(), BabyBearElem::one().raw());
-  const __m256i step = _mm256_set1_epi64x((x2 * x2).raw());
+  const BabyBearElem x4 = x2 * x2;
+  const BabyBearElem x8 = x4 * x4;
+  __m256i powers[4];
+  powers[0] = _mm256_set_epi64x(x3.raw(), x2.raw(), point.raw(), BabyBearElem::one().raw());
+  for (size_t g = 1; g < 4; ++g) powers[g] = mont_mul4(powers[g - 1], _mm256_set1_epi64x(x4.raw()));
   SplitSum sums[4];
   for (SplitSum& s : sums) s = {_mm256_setzero_si256(), _mm256_setzero_si256()};
-  size_t j = 0;
-  for (; j + 4 <= n; j += 4) {
+  auto take = [&](size_t j, __m256i pw) KOVRA_AVX2 {
     for (size_t k = 0; k < 4; ++k) {
       const __m256i c = _mm256_cvtepu32_epi64(
           _mm_loadu_si128(reinterpret_cast<const __m128i*>(planes.data() + k * n + j)));
-      add_products(sums[k], _mm256_mul_epu32(c, powers));
+      add_products(sums[k], _mm256_mul_epu32(c, pw));
     }
-    powers = mont_mul4(powers, step);
+  };
+  size_t j = 0;
+  if (n >= 16) {
+    const __m256i step16 = _mm256_set1_epi64x((x8 * x8).raw());
+    for (; j + 16 <= n; j += 16) {
+      for (size_t g = 0; g < 4; ++g) {
+        take(j + 4 * g, powers[g]);
+        powers[g] = mont_mul4(powers[g], step16);
+      }
+    }
+  }
+  const __m256i step4 = _mm256_set1_epi64x(x4.raw());
+  for (; j + 4 <= n; j += 4) {
+    take(j, powers[0]);
+    powers[0] = mont_mul4(powers[0], step4);
   }
   alignas(32) uint64_t tail_powers[4];
-  _mm256_store_si256(reinterpret_cast<__m256i*>(tail_powers), powers);
+  _mm256_store_si256(reinterpret_cast<__m256i*>(tail_powers), powers[0]);
   WideSum total[4];
   for (size_t k = 0; k < 4; ++k) {
     WideSum lanes[4];
