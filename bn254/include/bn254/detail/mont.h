@@ -366,10 +366,13 @@ template <class Params>
 constexpr Limbs add_for_product(const Limbs& a, const Limbs& b) {
 #ifdef KOVRA_BN254_HAVE_ADX_PATH
   if (!std::is_constant_evaluated() && __builtin_expect(have_adx, 1)) {
-    Limbs sum;
+    // Scalars rather than a loop over an array: the compiler keeps them in registers.
     uint64_t carry = 0;
-    for (size_t i = 0; i < 4; ++i) sum[i] = adc(a[i], b[i], carry);
-    return sum;
+    const uint64_t s0 = adc(a[0], b[0], carry);
+    const uint64_t s1 = adc(a[1], b[1], carry);
+    const uint64_t s2 = adc(a[2], b[2], carry);
+    const uint64_t s3 = adc(a[3], b[3], carry);
+    return {s0, s1, s2, s3};
   }
 #endif
   Limbs r = a;
@@ -426,29 +429,47 @@ constexpr Limbs reduce_small_multiple(const std::array<uint64_t, 5>& x) {
   const auto& qm = table.multiples[table.quotient[y]];
   // x - q·m is below 2m < 2^255, so its four low words are all of it (the borrow out of them
   // cancels the difference of the fifth words).
-  Limbs r;
   uint64_t borrow = 0;
-  for (size_t i = 0; i < 4; ++i) r[i] = sbb(x[i], qm[i], borrow);
-  reduce_once<Params>(r);
-  return r;
+  uint64_t r0 = sbb(x[0], qm[0], borrow);
+  uint64_t r1 = sbb(x[1], qm[1], borrow);
+  uint64_t r2 = sbb(x[2], qm[2], borrow);
+  uint64_t r3 = sbb(x[3], qm[3], borrow);
+  reduce_once<Params>(r0, r1, r2, r3);
+  return {r0, r1, r2, r3};
 }
 
 // 9·a + c as five words, for a and c below m (below 10m): 8a by shifts, then + a and + c.
 constexpr std::array<uint64_t, 5> nine_times_plus(const Limbs& a, const Limbs& c) {
-  std::array<uint64_t, 5> x = {a[0] << 3, (a[1] << 3) | (a[0] >> 61), (a[2] << 3) | (a[1] >> 61),
-                               (a[3] << 3) | (a[2] >> 61), a[3] >> 61};
-  for (const Limbs* addend : {&a, &c}) {
-    uint64_t carry = 0;
-    for (size_t i = 0; i < 4; ++i) x[i] = adc(x[i], (*addend)[i], carry);
-    x[4] += carry;
-  }
-  return x;
+  uint64_t x4 = a[3] >> 61;
+  uint64_t x3 = (a[3] << 3) | (a[2] >> 61);
+  uint64_t x2 = (a[2] << 3) | (a[1] >> 61);
+  uint64_t x1 = (a[1] << 3) | (a[0] >> 61);
+  uint64_t x0 = a[0] << 3;
+  uint64_t carry = 0;
+  x0 = adc(x0, a[0], carry);
+  x1 = adc(x1, a[1], carry);
+  x2 = adc(x2, a[2], carry);
+  x3 = adc(x3, a[3], carry);
+  x4 += carry;
+  carry = 0;
+  x0 = adc(x0, c[0], carry);
+  x1 = adc(x1, c[1], carry);
+  x2 = adc(x2, c[2], carry);
+  x3 = adc(x3, c[3], carry);
+  x4 += carry;
+  return {x0, x1, x2, x3, x4};
 }
 
-// 9·a - b as 9·a + (-b mod m), five words below 10m, for a, b below m.
+// 9·a + (m - b) as five words (below 10m), for a, b below m.
 template <class Params>
 constexpr std::array<uint64_t, 5> nine_times_minus(const Limbs& a, const Limbs& b) {
-  return nine_times_plus(a, neg<Params>(b));
+  constexpr const Limbs& m = Params::kModulus;
+  uint64_t borrow = 0;
+  const uint64_t n0 = sbb(m[0], b[0], borrow);
+  const uint64_t n1 = sbb(m[1], b[1], borrow);
+  const uint64_t n2 = sbb(m[2], b[2], borrow);
+  const uint64_t n3 = sbb(m[3], b[3], borrow);
+  return nine_times_plus(a, Limbs{n0, n1, n2, n3});
 }
 
 // Montgomery reduction of the four words alone (the product by one): the canonical integer of
