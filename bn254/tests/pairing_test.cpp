@@ -110,6 +110,49 @@ TEST(MillerLoop, LineEvaluationIsTheProductByTheSparseElement) {
   }
 }
 
+TEST(MillerLoop, LinePairEvaluationIsTheProductByBothLines) {
+  testing::TestRng rng;
+  SCOPED_TRACE(seed_trace());
+  const auto ell = [](const LineCoeff& line, const G1Affine& p) {
+    Fq2 c0 = line.c0;
+    c0.mul_by_fq(p.y);
+    Fq2 c1 = line.c1;
+    c1.mul_by_fq(p.x);
+    return Fq12{Fq6{c0, Fq2{}, Fq2{}}, Fq6{c1, line.c2, Fq2{}}};
+  };
+  const Fq2 m1{FQ_MINUS_ONE, FQ_MINUS_ONE};
+  for (int i = 0; i < 6; ++i) {
+    const G1Affine p1 = rng.g1(), p2 = i % 2 ? p1 : rng.g1();
+    // Lines with parts at p - 1 and zero as well as random ones.
+    const LineCoeff line1 = i == 0 ? LineCoeff{m1, m1, m1} : LineCoeff{rng.fq2(), rng.fq2(), rng.fq2()};
+    const LineCoeff line2 = i == 1 ? LineCoeff{Fq2{}, m1, Fq2{}} : LineCoeff{rng.fq2(), rng.fq2(), rng.fq2()};
+    const Fq12 f = i == 2 ? Fq12::one() : rng.fq12();
+    Fq12 g = f;
+    evaluate_line_pair(g, line1, p1, line2, p2);
+    EXPECT_EQ(g, f.mul(ell(line1, p1)).mul(ell(line2, p2)));
+  }
+}
+
+// Lines are taken two pairs at a time: one to five pairs give the product of the one-pair values.
+TEST(MillerLoop, SeveralPairsAreTheProductOfSinglePairs) {
+  testing::TestRng rng;
+  SCOPED_TRACE(seed_trace());
+  std::vector<G1Affine> ps;
+  std::vector<G2LineCoeffs> qs;
+  for (int i = 0; i < 5; ++i) {
+    ps.push_back(rng.g1());
+    qs.push_back(G2LineCoeffs::from_point(rng.g2()));
+  }
+  Fq12 product = Fq12::one();
+  std::vector<MillerLoopPair> pairs;
+  for (size_t i = 0; i < ps.size(); ++i) {
+    const MillerLoopPair one[] = {{ps[i], qs[i]}};
+    product = product.mul(miller_loop(one));
+    pairs.push_back({ps[i], qs[i]});
+    EXPECT_EQ(miller_loop(pairs), product) << pairs.size() << " pairs";
+  }
+}
+
 std::string data_path(const char* name) { return std::string(KOVRA_TEST_DATA_DIR) + "/" + name; }
 
 TEST(EthereumVectors, Pairing) {
