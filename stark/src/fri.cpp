@@ -109,6 +109,14 @@ BabyBearExtElem deep_term_sum_portable(std::span<const DeepTerm> terms,
   return wide_reduce(acc);
 }
 
+void fold_butterfly_portable(std::span<const uint32_t, 64> row,
+                             std::span<BabyBearExtElem, 16> out) {
+  for (size_t j = 0; j < 16; ++j)
+    out[j] = BabyBearExtElem(BabyBearElem::from_raw(row[j]), BabyBearElem::from_raw(row[16 + j]),
+                             BabyBearElem::from_raw(row[32 + j]), BabyBearElem::from_raw(row[48 + j]));
+  rev_butterfly_16(out);
+}
+
 BabyBearExtElem deep_term_sum(std::span<const DeepTerm> terms, const uint32_t* const source[4]) {
   static const bool avx2 = fri_has_avx2();
   return avx2 ? deep_term_sum_avx2(terms, source) : deep_term_sum_portable(terms, source);
@@ -240,17 +248,23 @@ VerificationError FriRound::fold_query(SealReader& reader, const HashFunction& h
   auto row = tree.verify_row(reader, hash, group);
   if (!row) return row.error();
   const std::span<const uint32_t> w = *row;
-  std::array<BabyBearExtElem, 16> v;
-  for (size_t j = 0; j < 16; ++j)
-    v[j] = BabyBearExtElem(BabyBearElem::from_raw(w[j]), BabyBearElem::from_raw(w[16 + j]),
-                           BabyBearElem::from_raw(w[32 + j]), BabyBearElem::from_raw(w[48 + j]));
-  KOVRA_INVARIANT(quot < 16, "fold position beyond the previous domain");
-  if (v[quot] != goal) return VerificationError::proof_rejected();
+  KOVRA_INVARIANT(quot < 16 && w.size() == 64, "fold position beyond the previous domain");
+  const BabyBearExtElem at_quot(BabyBearElem::from_raw(w[quot]), BabyBearElem::from_raw(w[16 + quot]),
+                                BabyBearElem::from_raw(w[32 + quot]),
+                                BabyBearElem::from_raw(w[48 + quot]));
+  if (at_quot != goal) return VerificationError::proof_rejected();
   // The interpolation's coefficient i is the butterfly's entry at the bit-reversal of i over
   // 16; the scaling by 1/16 is applied once to the evaluated sum.
   static constexpr uint8_t kRev4[16] = {0, 8, 4, 12, 2, 10, 6, 14, 1, 9, 5, 13, 3, 11, 7, 15};
   static constexpr BabyBearElem kInv16 = BabyBearElem::from_u32(16).inv();
-  rev_butterfly_16(v);
+  static const bool avx2 = fri_has_avx2();
+  std::array<BabyBearExtElem, 16> v;
+  const std::span<const uint32_t, 64> planes(w.data(), 64);
+  if (avx2) {
+    fold_butterfly_avx2(planes, v);
+  } else {
+    fold_butterfly_portable(planes, v);
+  }
   // The even and the odd coefficients as two independent Horner chains in y^2:
   // p(y) = E(y^2) + y O(y^2).
   const BabyBearExtElem y =

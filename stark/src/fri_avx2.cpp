@@ -5,6 +5,9 @@
 // where the processor has it.
 #include "stark/fri.h"
 
+#include <array>
+#include <bit>
+
 #include "wide_sum.h"
 
 #if defined(__x86_64__) || defined(__i386__)
@@ -51,6 +54,52 @@ KOVRA_AVX2 inline __m256i mont_mul4(__m256i a, __m256i b) {
   const __m256i u = _mm256_add_epi64(t, _mm256_mul_epu32(m, _mm256_set1_epi64x(BabyBearElem::P)));
   const __m256i r = _mm256_srli_epi64(u, 32);
   return _mm256_min_epu32(r, _mm256_sub_epi32(r, _mm256_set1_epi32(static_cast<int>(BabyBearElem::P))));
+}
+
+// Field operations on eight reduced words, one per 32-bit lane. Sums and differences are
+// brought back with an unsigned minimum (the wrapped alternative is larger).
+KOVRA_AVX2 inline __m256i add8(__m256i a, __m256i b) {
+  const __m256i s = _mm256_add_epi32(a, b);
+  return _mm256_min_epu32(s, _mm256_sub_epi32(s, _mm256_set1_epi32(static_cast<int>(BabyBearElem::P))));
+}
+
+KOVRA_AVX2 inline __m256i sub8(__m256i a, __m256i b) {
+  const __m256i d = _mm256_sub_epi32(a, b);
+  return _mm256_min_epu32(d, _mm256_add_epi32(d, _mm256_set1_epi32(static_cast<int>(BabyBearElem::P))));
+}
+
+// Montgomery products lane by lane: the even lanes and the odd lanes (shifted down) as two sets
+// of 64-bit products; an odd lane's result lands in the high half of its 64-bit lane.
+KOVRA_AVX2 inline __m256i mul8(__m256i a, __m256i b) {
+  const __m256i m_prime = _mm256_set1_epi64x(BabyBearElem::M_PRIME);
+  const __m256i p = _mm256_set1_epi64x(BabyBearElem::P);
+  const __m256i te = _mm256_mul_epu32(a, b);
+  const __m256i to = _mm256_mul_epu32(_mm256_srli_epi64(a, 32), _mm256_srli_epi64(b, 32));
+  const __m256i ue = _mm256_add_epi64(te, _mm256_mul_epu32(_mm256_mul_epu32(te, m_prime), p));
+  const __m256i uo = _mm256_add_epi64(to, _mm256_mul_epu32(_mm256_mul_epu32(to, m_prime), p));
+  const __m256i r = _mm256_blend_epi32(_mm256_srli_epi64(ue, 32), uo, 0b10101010);
+  return _mm256_min_epu32(r, _mm256_sub_epi32(r, _mm256_set1_epi32(static_cast<int>(BabyBearElem::P))));
+}
+
+// The butterfly on the pairs (i, i + h) inside each group of 2h lanes of x, h = 4, 2 or 1:
+// `swapped` holds each lane's partner, so the lanes of the upper halves take partner - self.
+KOVRA_AVX2 inline __m256i butterfly_within(__m256i x, __m256i swapped, __m256i twiddles,
+                                           int upper_mask) {
+  const __m256i sum = add8(x, swapped);
+  __m256i diff = sub8(swapped, x);
+  if (upper_mask != 0b10101010) diff = mul8(diff, twiddles);  // the 2-point twiddle is one
+  return _mm256_blend_epi32(sum, diff, upper_mask);
+}
+
+template <size_t N>
+constexpr std::array<uint32_t, 8> twiddle_lanes() {
+  // Lane l of a group of N lanes (N = 8, 4) in its upper half takes INV_ROOTS[log N]^(l - N/2).
+  std::array<uint32_t, 8> t{};
+  for (size_t l = 0; l < 8; ++l) {
+    const size_t i = l % N;
+    t[l] = (i >= N / 2 ? INV_ROOTS[std::countr_zero(N)].pow(i - N / 2) : BabyBearElem::one()).raw();
+  }
+  return t;
 }
 
 }  // namespace
@@ -106,6 +155,38 @@ KOVRA_AVX2 BabyBearExtElem poly_eval_planes_avx2(std::span<const uint32_t> plane
   return wide_reduce(total);
 }
 
+// The 16-point butterfly on each of the four planes (two vectors a plane), then the planes
+// interleaved into extension elements.
+KOVRA_AVX2 void fold_butterfly_avx2(std::span<const uint32_t, 64> row,
+                                    std::span<BabyBearExtElem, 16> out) {
+  static constexpr std::array<uint32_t, 8> kT16 = [] {
+    std::array<uint32_t, 8> t{};
+    for (size_t i = 0; i < 8; ++i) t[i] = INV_ROOTS[4].pow(i).raw();
+    return t;
+  }();
+  static constexpr std::array<uint32_t, 8> kT8 = twiddle_lanes<8>();
+  static constexpr std::array<uint32_t, 8> kT4 = twiddle_lanes<4>();
+  const __m256i t16 = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(kT16.data()));
+  const __m256i t8 = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(kT8.data()));
+  const __m256i t4 = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(kT4.data()));
+  alignas(32) uint32_t planes[4][16];
+  for (size_t k = 0; k < 4; ++k) {
+    const __m256i a = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(row.data() + 16 * k));
+    const __m256i b = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(row.data() + 16 * k + 8));
+    __m256i half[2] = {add8(a, b), mul8(sub8(a, b), t16)};
+    for (__m256i& x : half) {
+      x = butterfly_within(x, _mm256_permute2x128_si256(x, x, 0x01), t8, 0b11110000);
+      x = butterfly_within(x, _mm256_shuffle_epi32(x, _MM_SHUFFLE(1, 0, 3, 2)), t4, 0b11001100);
+      x = butterfly_within(x, _mm256_shuffle_epi32(x, _MM_SHUFFLE(2, 3, 0, 1)), x, 0b10101010);
+    }
+    _mm256_store_si256(reinterpret_cast<__m256i*>(planes[k]), half[0]);
+    _mm256_store_si256(reinterpret_cast<__m256i*>(planes[k] + 8), half[1]);
+  }
+  for (size_t j = 0; j < 16; ++j)
+    out[j] = BabyBearExtElem(BabyBearElem::from_raw(planes[0][j]), BabyBearElem::from_raw(planes[1][j]),
+                             BabyBearElem::from_raw(planes[2][j]), BabyBearElem::from_raw(planes[3][j]));
+}
+
 // One term a step: the opened value in every lane times the four words of its mix power.
 KOVRA_AVX2 BabyBearExtElem deep_term_sum_avx2(std::span<const DeepTerm> terms,
                                               const uint32_t* const source[4]) {
@@ -132,6 +213,10 @@ BabyBearExtElem poly_eval_planes_avx2(std::span<const uint32_t> planes, BabyBear
 BabyBearExtElem deep_term_sum_avx2(std::span<const DeepTerm> terms,
                                    const uint32_t* const source[4]) {
   return deep_term_sum_portable(terms, source);
+}
+
+void fold_butterfly_avx2(std::span<const uint32_t, 64> row, std::span<BabyBearExtElem, 16> out) {
+  fold_butterfly_portable(row, out);
 }
 
 #endif

@@ -5,8 +5,11 @@
 
 #include <gtest/gtest.h>
 
+#include <array>
 #include <random>
 #include <vector>
+
+#include "stark/ntt.h"
 
 namespace kovra::stark {
 namespace {
@@ -64,6 +67,27 @@ TEST(DeepTermSum, BothPathsAreTheMixedSum) {
         ASSERT_EQ(deep_term_sum_avx2(terms, source), want) << n;
       }
       ASSERT_EQ(deep_term_sum(terms, source), want) << n;
+    }
+  }
+}
+
+TEST(FoldButterfly, BothPathsAreTheButterflyOfTheRow) {
+  std::mt19937_64 rng(13);
+  for (int round = 0; round < 50; ++round) {
+    std::array<uint32_t, 64> row;
+    for (uint32_t& w : row)
+      w = round == 0 ? kTop : round == 1 ? 0 : static_cast<uint32_t>(rng() % Fp::P);
+    std::array<Ext, 16> want;
+    for (size_t j = 0; j < 16; ++j)
+      want[j] = Ext(Fp::from_raw(row[j]), Fp::from_raw(row[16 + j]), Fp::from_raw(row[32 + j]),
+                    Fp::from_raw(row[48 + j]));
+    rev_butterfly_16(want);
+    std::array<Ext, 16> got;
+    fold_butterfly_portable(row, got);
+    ASSERT_EQ(got, want) << round;
+    if (fri_has_avx2()) {
+      fold_butterfly_avx2(row, got);
+      ASSERT_EQ(got, want) << round;
     }
   }
 }

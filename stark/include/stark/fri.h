@@ -118,6 +118,10 @@ BabyBearExtElem deep_term_sum_portable(std::span<const DeepTerm> terms,
                                        const uint32_t* const source[4]);
 BabyBearExtElem deep_term_sum_avx2(std::span<const DeepTerm> terms,
                                    const uint32_t* const source[4]);
+// A FRI round row (four planes of 16 words) as 16 extension elements, put through
+// rev_butterfly_16; the same two paths.
+void fold_butterfly_portable(std::span<const uint32_t, 64> row, std::span<BabyBearExtElem, 16> out);
+void fold_butterfly_avx2(std::span<const uint32_t, 64> row, std::span<BabyBearExtElem, 16> out);
 
 // The DEEP value at point q of `points` from the three group rows (accum, code, data) and the
 // check row, or ProofRejected when a divisor at that point is zero.
