@@ -13,9 +13,9 @@ void Fq6::mul_assign(const Fq6& b) {
   const Fq2 m0 = c0.mul(b.c0);
   const Fq2 m1 = c1.mul(b.c1);
   const Fq2 m2 = c2.mul(b.c2);
-  const Fq2 s12 = c1.add(c2).mul(b.c1.add(b.c2));
-  const Fq2 s01 = c0.add(c1).mul(b.c0.add(b.c1));
-  const Fq2 s02 = c0.add(c2).mul(b.c0.add(b.c2));
+  const Fq2 s12 = c1.add(c2).mul_by_sum(b.c1, b.c2);
+  const Fq2 s01 = c0.add(c1).mul_by_sum(b.c0, b.c1);
+  const Fq2 s02 = c0.add(c2).mul_by_sum(b.c0, b.c2);
 
   Fq2 t = s12;
   t.sub_assign(m1);
@@ -64,15 +64,15 @@ void Fq6::mul_by_c0_c1(const Fq2& b0, const Fq2& b1) {
   const Fq2 aa = c0.mul(b0);
   const Fq2 bb = c1.mul(b1);
 
-  Fq2 t = b1.mul(c1.add(c2));
+  Fq2 t = b1.mul_by_sum(c1, c2);
   t.sub_assign(bb);
   const Fq2 n0 = xi_mul(t).add(aa);
 
-  Fq2 n2 = b0.mul(c0.add(c2));
+  Fq2 n2 = b0.mul_by_sum(c0, c2);
   n2.sub_assign(aa);
   n2.add_assign(bb);
 
-  Fq2 n1 = b0.add(b1).mul(c0.add(c1));
+  Fq2 n1 = b0.add(b1).mul_by_sum(c0, c1);
   n1.sub_assign(aa);
   n1.sub_assign(bb);
 
