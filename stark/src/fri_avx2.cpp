@@ -10,18 +10,13 @@
 
 #include "wide_sum.h"
 
-#if defined(__x86_64__) || defined(__i386__)
-#include <immintrin.h>
-#define KOVRA_HAVE_AVX2_PATH 1
-#endif
+#include "x86_avx2.h"
 
 namespace kovra::stark {
 
 #if KOVRA_HAVE_AVX2_PATH
 
 namespace {
-
-#define KOVRA_AVX2 __attribute__((target("avx2")))
 
 using detail::WideSum;
 using detail::wide_reduce;

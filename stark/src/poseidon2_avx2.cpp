@@ -13,13 +13,9 @@
 // the scalar S-box and one addition.
 #include "stark/poseidon2.h"
 
-#if defined(__x86_64__) || defined(__i386__)
-#include <immintrin.h>
-#define KOVRA_HAVE_AVX2_PATH 1
-#endif
-
 #include "poseidon2_constants.h"
 #include "poseidon2_partial_sbox.h"
+#include "x86_avx2.h"
 
 namespace kovra::stark {
 
@@ -28,8 +24,6 @@ namespace kovra::stark {
 namespace {
 
 using namespace poseidon2_detail;
-
-#define KOVRA_AVX2 __attribute__((target("avx2")))
 
 KOVRA_AVX2 inline __m256i p_vec() { return _mm256_set1_epi32(int(BabyBearElem::P)); }
 
