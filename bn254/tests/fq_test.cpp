@@ -116,6 +116,68 @@ TEST(Fq, OperationsMatchTheBigIntegerModel) {
   }
 }
 
+// Inversion works on the stored words, so its edge cases are edge words: 1, 2, powers of two
+// up to 2^253, p - 1, p - 2, words with long runs of ones or zeros, words whose top bits agree
+// with p's (its word-sized stand-ins then compare wrongly), and random values. Each inverse is
+// checked against the big-integer model and against Fermat's a^(p-2).
+TEST(Fq, InverseOfEdgeWords) {
+  testing::TestRng rng;
+  SCOPED_TRACE("KOVRA_TEST_SEED=" + std::to_string(testing::test_seed()));
+  Limbs p_minus_1 = FQ_MODULUS, p_minus_2 = FQ_MODULUS;
+  p_minus_1[0] -= 1;
+  p_minus_2[0] -= 2;
+  std::vector<Limbs> words = {
+      {1, 0, 0, 0},
+      {2, 0, 0, 0},
+      {3, 0, 0, 0},
+      {~0ull, 0, 0, 0},
+      {0, 1, 0, 0},
+      {0, 0, 0, 1ull << 61},
+      {0, 0, 0, 0x2000000000000000},
+      p_minus_1,
+      p_minus_2,
+      {FQ_MODULUS[0] - 1, FQ_MODULUS[1], FQ_MODULUS[2], FQ_MODULUS[3] - 1},
+      {0, 0, FQ_MODULUS[2], FQ_MODULUS[3]},
+      {~0ull, FQ_MODULUS[1], FQ_MODULUS[2] - 1, FQ_MODULUS[3]},
+      {FQ_MODULUS[0] | 0x3fffffff, FQ_MODULUS[1] - 1, FQ_MODULUS[2], FQ_MODULUS[3]},
+      {FQ_MODULUS[0] - 2, FQ_MODULUS[1], FQ_MODULUS[2], FQ_MODULUS[3]},
+      {0x329d1f6b5b0b9847, 0x625a67384a6b9012, FQ_MODULUS[2], FQ_MODULUS[3]},
+      {~0ull, ~0ull, ~0ull, 0x2fffffffffffffff},
+      {1, 0, 0, 0x3000000000000000},
+      {0x5555555555555555, 0x5555555555555555, 0x5555555555555555, 0x1555555555555555},
+      FQ_ONE.mont,
+      FQ_MINUS_ONE.mont,
+  };
+  for (int k = 0; k < 254; k += 11) {
+    Limbs w{};
+    w[k / 64] = uint64_t{1} << (k % 64);
+    words.push_back(w);
+  }
+  for (int i = 0; i < 64; ++i) words.push_back(rng.fq().mont);
+  const BigUint p_minus_2_big = kP - BigUint(2);
+  for (size_t i = 0; i < words.size(); ++i) {
+    SCOPED_TRACE(i);
+    const Fq a{words[i]};
+    const std::optional<Fq> inv = a.inverse();
+    ASSERT_TRUE(inv.has_value());
+    EXPECT_EQ((canon(*inv) * canon(a)) % kP, BigUint(1));
+    EXPECT_EQ(*inv, testing::pow(a, p_minus_2_big));
+  }
+}
+
+// The inverse computed while compiling and the one computed at run time agree.
+TEST(Fq, InverseAgreesWithTheCompileTimeOne) {
+  static constexpr std::array<Fq, 4> kValues = {
+      fq_const({2, 0, 0, 0}), fq_const({0x1234567, 0, 0, 0}), FQ_MINUS_ONE,
+      fq_const({0x3c208c16d87cfd46, 0x97816a916871ca8d, 0xb85045b68181585d, 0x10644e72e131a029})};
+  static constexpr std::array<Fq, 4> kInverses = {*kValues[0].inverse(), *kValues[1].inverse(),
+                                                  *kValues[2].inverse(), *kValues[3].inverse()};
+  for (size_t i = 0; i < kValues.size(); ++i) {
+    const Fq a = kValues[i];
+    EXPECT_EQ(*a.inverse(), kInverses[i]) << i;
+  }
+}
+
 // The portable products (used while compiling and on processors without mulx/adx) give the
 // same results as the products the running processor uses.
 TEST(Fq, PortableProductsAgreeWithTheDispatchedOnes) {

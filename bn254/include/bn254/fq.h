@@ -55,6 +55,9 @@ struct FrParams {
   static constexpr uint64_t kInv = FR_INV;
   static constexpr const Limbs& kR2 = FR_R2;
 };
+
+// The Montgomery form of the inverse of the nonzero value whose Montgomery form is y.
+Limbs fq_inverse_nonzero(const Limbs& y);
 }  // namespace detail
 
 struct FqWithFlags;
@@ -99,7 +102,8 @@ struct Fq {
   // The canonical integer, 0 <= a < p.
   constexpr Limbs to_canonical() const { return detail::reduce_to_canonical<detail::FqParams>(mont); }
 
-  // a^-1 by binary extended Euclid on the Montgomery form; none for zero.
+  // a^-1, none for zero: at run time by a word-at-a-time binary GCD (fq_inverse.cpp), while
+  // compiling by the plain binary extended Euclid below, on the Montgomery form.
   constexpr std::optional<Fq> inverse() const;
 
   // Encoding.
@@ -130,6 +134,7 @@ constexpr Fq Fq::one() { return FQ_ONE; }
 
 constexpr std::optional<Fq> Fq::inverse() const {
   if (is_zero()) return std::nullopt;
+  if (!std::is_constant_evaluated()) return Fq{detail::fq_inverse_nonzero(mont)};
   using detail::limbs_less;
   constexpr Limbs kOne = {1, 0, 0, 0};
   auto halve = [](Limbs& x) {

@@ -1,0 +1,189 @@
+// Inversion in Fq by a binary GCD that works a word at a time.
+//
+// The state is a pair (a, b), a = y at the start and b = p, with coefficients u, v such that
+// a = u·y and b = v·y mod p. A step makes a odd (halvings), orders the pair so that a >= b and
+// replaces a by a - b; it ends with a = 0 and b = gcd = 1, so that v = y^-1.
+//
+// The steps are run in batches of k = 30 halvings on 64-bit stand-ins of a and b: their low
+// k bits (exact, so every parity is right) under their top 64 - k bits at the position of the
+// longer of the two (so that the comparisons are nearly right). A batch records its steps as
+// a matrix [f0 g0; f1 g1] with entries of at most 2^k in size, then applies it to the full
+// values: a' = (f0·a + g0·b) / 2^k, b' = (f1·a + g1·b) / 2^k, negated when a comparison was
+// wrong and the result came out negative. The coefficients follow by the same matrix, each
+// with one word of Montgomery reduction in place of the division by 2^k: every batch scales
+// them by 2^-(64 - k) more, and a constant for the number of batches undoes that at the end.
+#include <algorithm>
+#include <bit>
+
+#include "base/invariant.h"
+#include "bn254/fq.h"
+
+namespace kovra::bn254::detail {
+
+namespace {
+
+__extension__ typedef __int128 i128;
+
+constexpr int kBatchHalvings = 30;
+// 2·254 halvings bring a + b from below 2^255 to 1, so 17 batches are enough when every
+// comparison is right; the extra ones cover the stand-ins' wrong comparisons.
+constexpr int kMaxBatches = 32;
+
+// kScale[n] = 2^((64 - k)·n)·R^3 mod p: the product by it (one Montgomery product) turns the
+// coefficient after n batches into the Montgomery form of the inverse.
+struct ScaleTable {
+  std::array<Limbs, kMaxBatches + 1> scale{};
+  constexpr ScaleTable() {
+    const Limbs r3 = mul_portable<FqParams>(FQ_R2, FQ_R2);
+    const Limbs step =
+        mul_portable<FqParams>(Limbs{uint64_t{1} << (64 - kBatchHalvings), 0, 0, 0}, FQ_R2);
+    scale[0] = r3;
+    for (int n = 1; n <= kMaxBatches; ++n) scale[n] = mul_portable<FqParams>(scale[n - 1], step);
+  }
+};
+constexpr ScaleTable kScale{};
+
+// The two entries f, g of a matrix row packed as f + 2^32·g.
+int64_t unpack_low(uint64_t row) { return static_cast<int32_t>(static_cast<uint32_t>(row)); }
+int64_t unpack_high(uint64_t row) {
+  return static_cast<int64_t>(row - static_cast<uint64_t>(unpack_low(row))) >> 32;
+}
+
+int bit_length(const Limbs& x) {
+  for (int i = 3; i >= 0; --i) {
+    if (x[i] != 0) return 64 * i + 64 - std::countl_zero(x[i]);
+  }
+  return 0;
+}
+
+// The 64 bits of x that end at bit n (n >= 64).
+uint64_t window(const Limbs& x, int n) {
+  const int shift = n - 64;
+  const int word = shift / 64, bit = shift % 64;
+  if (bit == 0) return x[word];
+  return (x[word] >> bit) | (x[word + 1] << (64 - bit));
+}
+
+// (f·a + g·b) / 2^k, an exact division, for a, b below 2^255 and |f|, |g| <= 2^k: the
+// magnitude into `out`, true when the value is negative.
+bool combine_and_shift(Limbs& out, const Limbs& a, const Limbs& b, int64_t f, int64_t g) {
+  uint64_t w[4];
+  i128 acc = 0;
+  for (int i = 0; i < 4; ++i) {
+    acc += static_cast<i128>(f) * static_cast<i128>(a[i]) +
+           static_cast<i128>(g) * static_cast<i128>(b[i]);
+    w[i] = static_cast<uint64_t>(acc);
+    acc >>= 64;
+  }
+  const uint64_t top = static_cast<uint64_t>(static_cast<int64_t>(acc));
+  constexpr int k = kBatchHalvings;
+  out[0] = (w[0] >> k) | (w[1] << (64 - k));
+  out[1] = (w[1] >> k) | (w[2] << (64 - k));
+  out[2] = (w[2] >> k) | (w[3] << (64 - k));
+  out[3] = (w[3] >> k) | (top << (64 - k));
+  const bool negative = static_cast<int64_t>(acc) < 0;
+  if (negative) {
+    uint64_t borrow = 0;
+    for (int i = 0; i < 4; ++i) out[i] = sbb(0, out[i], borrow);
+  }
+  return negative;
+}
+
+// (f·u + g·v) / 2^64 mod p for u, v below p and |f|, |g| <= 2^k, below p.
+Limbs combine_mod_p(const Limbs& u, const Limbs& v, int64_t f, int64_t g) {
+  const Limbs uu = f < 0 ? neg<FqParams>(u) : u;
+  const Limbs vv = g < 0 ? neg<FqParams>(v) : v;
+  const uint64_t fm = f < 0 ? 0 - static_cast<uint64_t>(f) : static_cast<uint64_t>(f);
+  const uint64_t gm = g < 0 ? 0 - static_cast<uint64_t>(g) : static_cast<uint64_t>(g);
+  // t = fm·uu + gm·vv < 2^(255 + k), five words.
+  uint64_t t[5];
+  u128 acc = 0;
+  for (int i = 0; i < 4; ++i) {
+    acc += static_cast<u128>(fm) * uu[i] + static_cast<u128>(gm) * vv[i];
+    t[i] = lo64(acc);
+    acc >>= 64;
+  }
+  t[4] = lo64(acc);
+  // (t + k·p) / 2^64 with k·p = -t mod 2^64: below 2^(191 + k) + p < 2p.
+  const uint64_t k = t[0] * FQ_INV;
+  acc = static_cast<u128>(k) * FQ_MODULUS[0] + t[0];
+  acc >>= 64;
+  uint64_t r[4];
+  for (int i = 1; i < 4; ++i) {
+    acc += static_cast<u128>(k) * FQ_MODULUS[i] + t[i];
+    r[i - 1] = lo64(acc);
+    acc >>= 64;
+  }
+  acc += t[4];
+  r[3] = lo64(acc);
+  reduce_once<FqParams>(r[0], r[1], r[2], r[3]);
+  return {r[0], r[1], r[2], r[3]};
+}
+
+}  // namespace
+
+Limbs fq_inverse_nonzero(const Limbs& y) {
+  Limbs a = y;
+  Limbs b = FQ_MODULUS;
+  Limbs u = {1, 0, 0, 0};
+  Limbs v = {0, 0, 0, 0};
+  constexpr uint64_t kLowMask = (uint64_t{1} << kBatchHalvings) - 1;
+  for (int batch = 1; batch <= kMaxBatches; ++batch) {
+    const int n = std::max(bit_length(a), bit_length(b));
+    uint64_t xa = a[0], xb = b[0];
+    if (n > 64) {
+      xa = (window(a, n) & ~kLowMask) | (a[0] & kLowMask);
+      xb = (window(b, n) & ~kLowMask) | (b[0] & kLowMask);
+    }
+    // xa = (f0·a + g0·b) / 2^h, xb = (f1·a + g1·b) / 2^h after h halvings; xb stays odd.
+    // Each row of the matrix is one word, f + 2^32·g: the row operations are linear, and
+    // every entry stays within 2^30 in size.
+    uint64_t row0 = 1, row1 = uint64_t{1} << 32;
+    int left = kBatchHalvings;
+    int z = std::countr_zero(xa);
+    for (;;) {
+      if (z >= left) {
+        row1 <<= left;
+        break;
+      }
+      xa >>= z;
+      row1 <<= z;
+      left -= z;
+      // Both odd: a becomes |a - b| and b the smaller of the two. Masks rather than a branch
+      // (the comparison is a coin toss); the halvings that follow depend only on the
+      // difference, so they need not wait for the selection.
+      const uint64_t d = xa - xb;
+      const uint64_t swap = 0 - static_cast<uint64_t>(xa < xb);
+      xb += d & swap;
+      xa = (d ^ swap) - swap;
+      const uint64_t dr = row0 - row1;
+      row1 += dr & swap;
+      row0 = (dr ^ swap) - swap;
+      z = std::countr_zero(d);
+    }
+    int64_t f0 = unpack_low(row0), g0 = unpack_high(row0);
+    int64_t f1 = unpack_low(row1), g1 = unpack_high(row1);
+    Limbs a2, b2;
+    if (combine_and_shift(a2, a, b, f0, g0)) {
+      f0 = -f0;
+      g0 = -g0;
+    }
+    if (combine_and_shift(b2, a, b, f1, g1)) {
+      f1 = -f1;
+      g1 = -g1;
+    }
+    a = a2;
+    b = b2;
+    const Limbs u2 = combine_mod_p(u, v, f0, g0);
+    v = combine_mod_p(u, v, f1, g1);
+    u = u2;
+    if (limbs_is_zero(a)) {
+      KOVRA_INVARIANT((b == Limbs{1, 0, 0, 0}), "the gcd of a nonzero value and p is 1");
+      return mul<FqParams>(v, kScale.scale[batch]);
+    }
+  }
+  KOVRA_INVARIANT(false, "the inversion ends within its batch bound");
+  return {};
+}
+
+}  // namespace kovra::bn254::detail
