@@ -132,4 +132,17 @@ void BM_FqInverse(benchmark::State& state) {
 }
 BENCHMARK(BM_FqInverse)->Unit(benchmark::kMicrosecond);
 
+// The same over 256 different values, so that no branch can learn the steps of one input.
+void BM_FqInverseVaried(benchmark::State& state) {
+  TestRng rng(7);
+  std::vector<Fq> values(256);
+  for (Fq& v : values) v = rng.fq();
+  size_t i = 0;
+  for (auto _ : state) {
+    benchmark::DoNotOptimize(values[i].inverse());
+    i = (i + 1) % values.size();
+  }
+}
+BENCHMARK(BM_FqInverseVaried)->Unit(benchmark::kMicrosecond);
+
 }  // namespace

@@ -10,8 +10,8 @@
 // a matrix [f0 g0; f1 g1] with entries of at most 2^k in size, then applies it to the full
 // values: a' = (f0·a + g0·b) / 2^k, b' = (f1·a + g1·b) / 2^k, negated when a comparison was
 // wrong and the result came out negative. The coefficients follow by the same matrix, each
-// with one word of Montgomery reduction in place of the division by 2^k: every batch scales
-// them by 2^-(64 - k) more, and a constant for the number of batches undoes that at the end.
+// with one word of Montgomery reduction in place of the division by 2^k (a pair of batches
+// at a time), and a constant for the number of batches undoes the scale that leaves.
 #include <algorithm>
 #include <bit>
 
@@ -29,16 +29,23 @@ constexpr int kBatchHalvings = 30;
 // comparison is right; the extra ones cover the stand-ins' wrong comparisons.
 constexpr int kMaxBatches = 32;
 
-// kScale[n] = 2^((64 - k)·n)·R^3 mod p: the product by it (one Montgomery product) turns the
-// coefficient after n batches into the Montgomery form of the inverse.
+// kScale[n] = 2^s·R^3 mod p, where 2^-s is the scale the coefficients have after n batches:
+// 2^-(64 - 2k) for each pair of batches, 2^-(64 - k) for a last odd one. The product by it
+// (one Montgomery product) turns the final coefficient into the Montgomery form of the
+// inverse.
 struct ScaleTable {
   std::array<Limbs, kMaxBatches + 1> scale{};
   constexpr ScaleTable() {
     const Limbs r3 = mul_portable<FqParams>(FQ_R2, FQ_R2);
-    const Limbs step =
+    const Limbs pair =
+        mul_portable<FqParams>(Limbs{uint64_t{1} << (64 - 2 * kBatchHalvings), 0, 0, 0}, FQ_R2);
+    const Limbs single =
         mul_portable<FqParams>(Limbs{uint64_t{1} << (64 - kBatchHalvings), 0, 0, 0}, FQ_R2);
-    scale[0] = r3;
-    for (int n = 1; n <= kMaxBatches; ++n) scale[n] = mul_portable<FqParams>(scale[n - 1], step);
+    Limbs pairs = r3;
+    for (int n = 0; n <= kMaxBatches; ++n) {
+      scale[n] = n % 2 == 0 ? pairs : mul_portable<FqParams>(pairs, single);
+      if (n % 2 == 1) pairs = mul_portable<FqParams>(pairs, pair);
+    }
   }
 };
 constexpr ScaleTable kScale{};
@@ -66,7 +73,7 @@ uint64_t window(const Limbs& x, int n) {
 
 // (f·a + g·b) / 2^k, an exact division, for a, b below 2^255 and |f|, |g| <= 2^k: the
 // magnitude into `out`, true when the value is negative.
-bool combine_and_shift(Limbs& out, const Limbs& a, const Limbs& b, int64_t f, int64_t g) {
+[[gnu::always_inline]] inline bool combine_and_shift(Limbs& out, const Limbs& a, const Limbs& b, int64_t f, int64_t g) {
   uint64_t w[4];
   i128 acc = 0;
   for (int i = 0; i < 4; ++i) {
@@ -89,13 +96,26 @@ bool combine_and_shift(Limbs& out, const Limbs& a, const Limbs& b, int64_t f, in
   return negative;
 }
 
-// (f·u + g·v) / 2^64 mod p for u, v below p and |f|, |g| <= 2^k, below p.
-Limbs combine_mod_p(const Limbs& u, const Limbs& v, int64_t f, int64_t g) {
-  const Limbs uu = f < 0 ? neg<FqParams>(u) : u;
-  const Limbs vv = g < 0 ? neg<FqParams>(v) : v;
-  const uint64_t fm = f < 0 ? 0 - static_cast<uint64_t>(f) : static_cast<uint64_t>(f);
-  const uint64_t gm = g < 0 ? 0 - static_cast<uint64_t>(g) : static_cast<uint64_t>(g);
-  // t = fm·uu + gm·vv < 2^(255 + k), five words.
+// p - x for a negative factor (p itself for x = 0: the product needs no reduced operand).
+[[gnu::always_inline]] inline Limbs negate_if(const Limbs& x, uint64_t mask) {
+  uint64_t borrow = 0;
+  const uint64_t n0 = sbb(FQ_MODULUS[0], x[0], borrow);
+  const uint64_t n1 = sbb(FQ_MODULUS[1], x[1], borrow);
+  const uint64_t n2 = sbb(FQ_MODULUS[2], x[2], borrow);
+  const uint64_t n3 = sbb(FQ_MODULUS[3], x[3], borrow);
+  return {x[0] ^ ((x[0] ^ n0) & mask), x[1] ^ ((x[1] ^ n1) & mask),
+          x[2] ^ ((x[2] ^ n2) & mask), x[3] ^ ((x[3] ^ n3) & mask)};
+}
+
+// (f·u + g·v) / 2^64 mod p for u, v below p and |f|, |g| <= 2^61, below p.
+[[gnu::always_inline]] inline Limbs combine_mod_p(const Limbs& u, const Limbs& v, int64_t f,
+                                                  int64_t g) {
+  const uint64_t fmask = static_cast<uint64_t>(f >> 63), gmask = static_cast<uint64_t>(g >> 63);
+  const Limbs uu = negate_if(u, fmask);
+  const Limbs vv = negate_if(v, gmask);
+  const uint64_t fm = (static_cast<uint64_t>(f) ^ fmask) - fmask;
+  const uint64_t gm = (static_cast<uint64_t>(g) ^ gmask) - gmask;
+  // t = fm·uu + gm·vv < 2^316, five words.
   uint64_t t[5];
   u128 acc = 0;
   for (int i = 0; i < 4; ++i) {
@@ -104,7 +124,7 @@ Limbs combine_mod_p(const Limbs& u, const Limbs& v, int64_t f, int64_t g) {
     acc >>= 64;
   }
   t[4] = lo64(acc);
-  // (t + k·p) / 2^64 with k·p = -t mod 2^64: below 2^(191 + k) + p < 2p.
+  // (t + k·p) / 2^64 with k·p = -t mod 2^64: below 2^252 + p < 2p.
   const uint64_t k = t[0] * FQ_INV;
   acc = static_cast<u128>(k) * FQ_MODULUS[0] + t[0];
   acc >>= 64;
@@ -128,8 +148,10 @@ Limbs fq_inverse_nonzero(const Limbs& y) {
   Limbs u = {1, 0, 0, 0};
   Limbs v = {0, 0, 0, 0};
   constexpr uint64_t kLowMask = (uint64_t{1} << kBatchHalvings) - 1;
+  // The matrix of the odd batch before, not yet applied to the coefficients.
+  int64_t m00 = 1, m01 = 0, m10 = 0, m11 = 1;
   for (int batch = 1; batch <= kMaxBatches; ++batch) {
-    const int n = std::max(bit_length(a), bit_length(b));
+    const int n = bit_length({a[0] | b[0], a[1] | b[1], a[2] | b[2], a[3] | b[3]});
     uint64_t xa = a[0], xb = b[0];
     if (n > 64) {
       xa = (window(a, n) & ~kLowMask) | (a[0] & kLowMask);
@@ -152,8 +174,8 @@ Limbs fq_inverse_nonzero(const Limbs& y) {
       // Both odd: a becomes |a - b| and b the smaller of the two. Masks rather than a branch
       // (the comparison is a coin toss); the halvings that follow depend only on the
       // difference, so they need not wait for the selection.
-      const uint64_t d = xa - xb;
-      const uint64_t swap = 0 - static_cast<uint64_t>(xa < xb);
+      uint64_t d;
+      const uint64_t swap = 0 - static_cast<uint64_t>(__builtin_sub_overflow(xa, xb, &d));
       xb += d & swap;
       xa = (d ^ swap) - swap;
       const uint64_t dr = row0 - row1;
@@ -174,12 +196,24 @@ Limbs fq_inverse_nonzero(const Limbs& y) {
     }
     a = a2;
     b = b2;
-    const Limbs u2 = combine_mod_p(u, v, f0, g0);
-    v = combine_mod_p(u, v, f1, g1);
-    u = u2;
-    if (limbs_is_zero(a)) {
-      KOVRA_INVARIANT((b == Limbs{1, 0, 0, 0}), "the gcd of a nonzero value and p is 1");
-      return mul<FqParams>(v, kScale.scale[batch]);
+    // The coefficients take the matrices two at a time (the product of two has entries of at
+    // most 2^61), which halves their reductions.
+    if (batch % 2 == 0) {
+      const int64_t p00 = f0 * m00 + g0 * m10, p01 = f0 * m01 + g0 * m11;
+      const int64_t p10 = f1 * m00 + g1 * m10, p11 = f1 * m01 + g1 * m11;
+      f0 = p00, g0 = p01, f1 = p10, g1 = p11;
+    }
+    const bool done = limbs_is_zero(a);
+    if (done || batch % 2 == 0) {
+      if (done) {
+        KOVRA_INVARIANT((b == Limbs{1, 0, 0, 0}), "the gcd of a nonzero value and p is 1");
+        return mul<FqParams>(combine_mod_p(u, v, f1, g1), kScale.scale[batch]);
+      }
+      const Limbs u2 = combine_mod_p(u, v, f0, g0);
+      v = combine_mod_p(u, v, f1, g1);
+      u = u2;
+    } else {
+      m00 = f0, m01 = g0, m10 = f1, m11 = g1;
     }
   }
   KOVRA_INVARIANT(false, "the inversion ends within its batch bound");
