@@ -56,6 +56,33 @@ int64_t unpack_high(uint64_t row) {
   return static_cast<int64_t>(row - static_cast<uint64_t>(unpack_low(row))) >> 32;
 }
 
+// One step on the stand-ins, both odd: d = xa - xb, then xa = |d|, xb = min(xa, xb), and swap
+// all ones when xa < xb (the rows then trade places too).
+[[gnu::always_inline]] inline void select_step(uint64_t& xa, uint64_t& xb, uint64_t& d,
+                                               uint64_t& swap) {
+#if defined(__x86_64__) && defined(__GNUC__)
+  // The compiler turns selects of this shape into a branch; conditional moves are wanted.
+  uint64_t t;
+  __asm__(
+      "movq %[xb], %[t]\n\t"
+      "subq %[xa], %[t]\n\t"
+      "movq %[xa], %[d]\n\t"
+      "subq %[xb], %[d]\n\t"
+      "sbbq %[swap], %[swap]\n\t"
+      "cmovcq %[xa], %[xb]\n\t"
+      "movq %[d], %[xa]\n\t"
+      "cmovcq %[t], %[xa]\n\t"
+      : [xa] "+&r"(xa), [xb] "+&r"(xb), [d] "=&r"(d), [t] "=&r"(t), [swap] "=&r"(swap)
+      :
+      : "cc");
+#else
+  d = xa - xb;
+  swap = 0 - static_cast<uint64_t>(xa < xb);
+  xb += d & swap;
+  xa = (d ^ swap) - swap;
+#endif
+}
+
 int bit_length(const Limbs& x) {
   for (int i = 3; i >= 0; --i) {
     if (x[i] != 0) return 64 * i + 64 - std::countl_zero(x[i]);
@@ -171,13 +198,11 @@ Limbs fq_inverse_nonzero(const Limbs& y) {
       xa >>= z;
       row1 <<= z;
       left -= z;
-      // Both odd: a becomes |a - b| and b the smaller of the two. Masks rather than a branch
-      // (the comparison is a coin toss); the halvings that follow depend only on the
-      // difference, so they need not wait for the selection.
-      uint64_t d;
-      const uint64_t swap = 0 - static_cast<uint64_t>(__builtin_sub_overflow(xa, xb, &d));
-      xb += d & swap;
-      xa = (d ^ swap) - swap;
+      // Both odd: a becomes |a - b| and b the smaller of the two, by conditional moves (the
+      // comparison is a coin toss, a branch would miss half the time); the halvings that
+      // follow depend only on the difference, so they need not wait for the selection.
+      uint64_t d, swap;
+      select_step(xa, xb, d, swap);
       const uint64_t dr = row0 - row1;
       row1 += dr & swap;
       row0 = (dr ^ swap) - swap;
