@@ -1,6 +1,8 @@
 // The canonical byte form of field elements and points: canonical integers, 32 bytes little-
 // endian, with a point's two flag bits in the top of its last byte.
 #include <array>
+#include <bit>
+#include <cstring>
 
 #include "bn254/fq.h"
 #include "bn254/fq12.h"
@@ -20,8 +22,12 @@ void append_limbs(const Limbs& v, uint8_t last_byte_flags, std::vector<uint8_t>&
   const size_t at = out.size();
   out.resize(at + 32);
   uint8_t* dst = out.data() + at;
-  for (int i = 0; i < 4; ++i) {
-    for (int b = 0; b < 8; ++b) dst[8 * i + b] = static_cast<uint8_t>(v[i] >> (8 * b));
+  if constexpr (std::endian::native == std::endian::little) {
+    std::memcpy(dst, v.data(), 32);
+  } else {
+    for (int i = 0; i < 4; ++i) {
+      for (int b = 0; b < 8; ++b) dst[8 * i + b] = static_cast<uint8_t>(v[i] >> (8 * b));
+    }
   }
   dst[31] |= last_byte_flags;
 }
@@ -38,16 +44,20 @@ base::Result<std::array<uint8_t, 32>, PointDecodeError> take32(base::ByteReader&
 
 Limbs to_limbs(const std::array<uint8_t, 32>& b) {
   Limbs v{};
-  for (int i = 0; i < 4; ++i) {
-    for (int j = 0; j < 8; ++j) v[i] |= uint64_t{b[8 * i + j]} << (8 * j);
+  if constexpr (std::endian::native == std::endian::little) {
+    std::memcpy(v.data(), b.data(), 32);
+  } else {
+    for (int i = 0; i < 4; ++i) {
+      for (int j = 0; j < 8; ++j) v[i] |= uint64_t{b[8 * i + j]} << (8 * j);
+    }
   }
   return v;
 }
 
 base::Result<Fq, PointDecodeError> fq_from_limbs(const Limbs& v) {
-  const std::optional<Fq> f = Fq::from_canonical(v);
-  if (!f) return base::Err(PointDecodeError::invalid_data());
-  return *f;
+  if (!detail::limbs_less(v, FQ_MODULUS)) return base::Err(PointDecodeError::invalid_data());
+  // The product by R^2 straight into the result (zero gives zero).
+  return Fq{detail::mul<detail::FqParams>(v, FQ_R2)};
 }
 
 // a > -a for canonical integers (so exactly a > (p - 1)/2).
