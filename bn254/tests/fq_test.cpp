@@ -133,7 +133,7 @@ TEST(Fq, InverseOfEdgeWords) {
       {~0ull, 0, 0, 0},
       {0, 1, 0, 0},
       {0, 0, 0, 1ull << 61},
-      {0, 0, 0, 0x2000000000000000},
+      {0, 0, 1ull << 63, FQ_MODULUS[3] - 1},
       p_minus_1,
       p_minus_2,
       {FQ_MODULUS[0] - 1, FQ_MODULUS[1], FQ_MODULUS[2], FQ_MODULUS[3] - 1},
