@@ -84,13 +84,22 @@ BabyBearExtElem poly_eval_ext(std::span<const BabyBearExtElem> coefficients, Bab
   return wide_reduce(out);
 }
 
+namespace {
+
+// Entry j of extension elements sent as four planes of n words each (plane k holds
+// component k of every entry).
+BabyBearExtElem from_planes(const uint32_t* planes, size_t n, size_t j) {
+  return BabyBearExtElem(BabyBearElem::from_raw(planes[j]), BabyBearElem::from_raw(planes[n + j]),
+                         BabyBearElem::from_raw(planes[2 * n + j]),
+                         BabyBearElem::from_raw(planes[3 * n + j]));
+}
+
+}  // namespace
+
 BabyBearExtElem poly_eval_planes_portable(std::span<const uint32_t> planes, BabyBearElem point) {
   const size_t n = planes.size() / 4;
   std::vector<BabyBearExtElem> c(n);
-  for (size_t j = 0; j < n; ++j)
-    c[j] = BabyBearExtElem(BabyBearElem::from_raw(planes[j]), BabyBearElem::from_raw(planes[n + j]),
-                           BabyBearElem::from_raw(planes[2 * n + j]),
-                           BabyBearElem::from_raw(planes[3 * n + j]));
+  for (size_t j = 0; j < n; ++j) c[j] = from_planes(planes.data(), n, j);
   return poly_eval_ext(c, point);
 }
 
@@ -111,9 +120,7 @@ BabyBearExtElem deep_term_sum_portable(std::span<const DeepTerm> terms,
 
 void fold_butterfly_portable(std::span<const uint32_t, 64> row,
                              std::span<BabyBearExtElem, 16> out) {
-  for (size_t j = 0; j < 16; ++j)
-    out[j] = BabyBearExtElem(BabyBearElem::from_raw(row[j]), BabyBearElem::from_raw(row[16 + j]),
-                             BabyBearElem::from_raw(row[32 + j]), BabyBearElem::from_raw(row[48 + j]));
+  for (size_t j = 0; j < 16; ++j) out[j] = from_planes(row.data(), 16, j);
   rev_butterfly_16(out);
 }
 
@@ -249,10 +256,7 @@ VerificationError FriRound::fold_query(SealReader& reader, const HashFunction& h
   if (!row) return row.error();
   const std::span<const uint32_t> w = *row;
   KOVRA_INVARIANT(quot < 16 && w.size() == 64, "fold position beyond the previous domain");
-  const BabyBearExtElem at_quot(BabyBearElem::from_raw(w[quot]), BabyBearElem::from_raw(w[16 + quot]),
-                                BabyBearElem::from_raw(w[32 + quot]),
-                                BabyBearElem::from_raw(w[48 + quot]));
-  if (at_quot != goal) return VerificationError::proof_rejected();
+  if (from_planes(w.data(), 16, quot) != goal) return VerificationError::proof_rejected();
   // The interpolation's coefficient i is the butterfly's entry at the bit-reversal of i over
   // 16; the scaling by 1/16 is applied once to the evaluated sum.
   static constexpr uint8_t kRev4[16] = {0, 8, 4, 12, 2, 10, 6, 14, 1, 9, 5, 13, 3, 11, 7, 15};
