@@ -2,6 +2,7 @@
 
 #include "base/hex.h"
 #include "base/text.h"
+#include "verifier/input_limits.h"
 #include "verifier/platform.h"
 #include "verifier/text.h"
 
@@ -48,8 +49,9 @@ std::optional<std::string> lookup_canonical_root(const std::string& roots_path,
                                                  std::span<const uint8_t, 32> root) {
   const std::string hex = base::hex_lower(root);
   if (auto label = find_canonical_label(CANONICAL_ROOTS_TEXT, hex)) return label;
-  // The file extends the built-in list; any failure to read it as UTF-8 text leaves it empty.
-  auto file = platform::read_file(roots_path);
+  // The file extends the built-in list; any failure to read it as UTF-8 text (a file over the
+  // limit included) leaves it empty.
+  auto file = platform::read_file(roots_path, kRootsFileLimit);
   if (!file || !is_valid_utf8(*file)) return std::nullopt;
   return find_canonical_label(*file, hex);
 }

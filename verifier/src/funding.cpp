@@ -4,6 +4,7 @@
 #include <charconv>
 
 #include "base/text.h"
+#include "verifier/input_limits.h"
 #include "verifier/text.h"
 
 namespace kovra::verifier {
@@ -79,9 +80,10 @@ core::FundingSeries load_funding_dir(const std::string& dir) {
 
   std::vector<FundingRows> kept;
   for (const auto& p : paths) {
-    auto bytes = platform::read_file(p);
+    auto bytes = platform::read_file(p, kFundingCsvLimit);
     std::string_view text;
-    if (bytes && is_valid_utf8(*bytes)) text = *bytes;  // any failure reads as empty
+    // Any failure reads as empty, a file over the limit (an endless device too) included.
+    if (bytes && is_valid_utf8(*bytes)) text = *bytes;
     auto rows = parse_funding_csv(text);
     if (rows.timestamps.size() >= kMinFundingRows) kept.push_back(std::move(rows));
   }

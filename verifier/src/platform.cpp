@@ -5,10 +5,12 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <utility>
 
 namespace kovra::verifier::platform {
 
@@ -28,56 +30,95 @@ std::string OsError::text() const {
   return std::string(std::strerror(code)) + " (os error " + std::to_string(code) + ")";
 }
 
-base::Result<std::string, OsError> read_file(const std::string& path) {
-  const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-  if (fd < 0) return base::Err(OsError{errno});
-  // Read straight into the result: sized from fstat for a regular file, grown otherwise (or
-  // when the file grows while it is read).
-  std::string out;
-  struct stat st;
-  size_t want = 1 << 16;
-  if (::fstat(fd, &st) == 0 && S_ISREG(st.st_mode) && st.st_size > 0) {
-    want = static_cast<size_t>(st.st_size) + 1;  // +1 sees the end without another resize
+namespace {
+
+// "1 GiB", "16 MiB" or "64 KiB" for a whole number of the unit, else "100-byte".
+std::string describe_limit(size_t bytes) {
+  static constexpr std::pair<size_t, const char*> kUnits[] = {
+      {size_t{1} << 30, "GiB"}, {size_t{1} << 20, "MiB"}, {size_t{1} << 10, "KiB"}};
+  for (const auto& [unit, name] : kUnits) {
+    if (bytes >= unit && bytes % unit == 0) return std::to_string(bytes / unit) + " " + name;
   }
+  return std::to_string(bytes) + "-byte";
+}
+
+// A stream's first buffer; it doubles from there.
+constexpr size_t kFirstChunk = size_t{1} << 16;
+
+// Grows a full buffer of `limit` bytes at most: it doubles, or goes straight to limit + 1
+// (room for the byte that tells an over-long file) when doubling would reach the limit, so
+// that no step just short of it costs one more copy of the whole file. The new buffer is
+// reserved from empty, where the reservation is exact (growing a string in place may round
+// it up to twice the old capacity).
+void grow(std::string& buf, size_t limit) {
+  const size_t size = buf.size();
+  const size_t next = size >= limit - size ? limit + 1 : size * 2;
+  std::string bigger;
+  bigger.reserve(next);
+  bigger.append(buf);
+  bigger.resize(next);
+  buf.swap(bigger);
+}
+
+}  // namespace
+
+std::string ReadError::text() const {
+  if (code != 0) return OsError{code}.text();
+  return "file is larger than the " + describe_limit(limit) + " limit";
+}
+
+base::Result<std::string, ReadError> read_file(const std::string& path, size_t limit) {
+  KOVRA_ASSIGN_OR_RETURN(FileReader file, FileReader::open(path, limit));
+  // Read straight into the result: sized by fstat for a regular file (+1 sees the end without
+  // another step), grown otherwise, or when the file grows while it is read. The reader never
+  // yields more than `limit` bytes, so the buffer never passes limit + 1.
+  const size_t first = file.size_hint() > 0 ? file.size_hint() + 1 : kFirstChunk;
+  std::string out(std::min(first, limit + 1), '\0');
   size_t len = 0;
-  out.resize(want);
   for (;;) {
-    if (len == out.size()) out.resize(out.size() * 2);
-    const ssize_t n = ::read(fd, out.data() + len, out.size() - len);
-    if (n < 0) {
-      if (errno == EINTR) continue;
-      const int e = errno;
-      ::close(fd);
-      return base::Err(OsError{e});
-    }
-    if (n == 0) break;
-    len += static_cast<size_t>(n);
+    if (len == out.size()) grow(out, limit);
+    KOVRA_ASSIGN_OR_RETURN(const size_t got, file.read(out.data() + len, out.size() - len));
+    if (got == 0) break;
+    len += got;
   }
-  ::close(fd);
   out.resize(len);
   return out;
 }
 
-base::Result<FileReader, OsError> FileReader::open(const std::string& path) {
+base::Result<FileReader, ReadError> FileReader::open(const std::string& path, size_t limit) {
   const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-  if (fd < 0) return base::Err(OsError{errno});
+  if (fd < 0) return base::Err(ReadError::os(errno));
   struct stat st;
   size_t size = 0;
   if (::fstat(fd, &st) == 0 && S_ISREG(st.st_mode) && st.st_size > 0) {
+    if (static_cast<uint64_t>(st.st_size) > limit) {
+      ::close(fd);
+      return base::Err(ReadError::too_large(limit));
+    }
     size = static_cast<size_t>(st.st_size);
   }
-  return FileReader(fd, size);
+  return FileReader(fd, size, limit);
 }
 
 FileReader::~FileReader() {
   if (fd_ >= 0) ::close(fd_);
 }
 
-base::Result<size_t, OsError> FileReader::read(char* out, size_t n) {
+base::Result<size_t, ReadError> FileReader::read(char* out, size_t n) {
+  // At most one byte past the limit is asked for: it tells a file that ends at the limit
+  // from one that goes on.
+  const size_t room = limit_ - consumed_;
+  if (n > room) n = room + 1;
   for (;;) {
     const ssize_t got = ::read(fd_, out, n);
-    if (got >= 0) return static_cast<size_t>(got);
-    if (errno != EINTR) return base::Err(OsError{errno});
+    if (got < 0) {
+      if (errno == EINTR) continue;
+      return base::Err(ReadError::os(errno));
+    }
+    const auto g = static_cast<size_t>(got);
+    if (g > room) return base::Err(ReadError::too_large(limit_));
+    consumed_ += g;
+    return g;
   }
 }
 

@@ -8,6 +8,7 @@
 #include <charconv>
 #include <locale.h>
 
+#include "verifier/input_limits.h"
 #include "verifier/platform.h"
 #include "verifier/report.h"
 #include "base/text.h"
@@ -39,9 +40,10 @@ class PriceRows {
 // The file is read in blocks and parsed as it arrives: only whole lines are parsed (a line
 // left open at the end of a block waits for the next), so the text is never held whole.
 // Lines end at "\n", which never occurs inside a multi-byte UTF-8 sequence, so checking
-// each run of whole lines checks the file.
+// each run of whole lines checks the file. The reader stops a file at kPriceCsvLimit bytes,
+// which bounds the longest line the buffer holds.
 base::Result<std::vector<core::BarRecord>, CsvReadError> load_price_csv(const std::string& path) {
-  auto file = platform::FileReader::open(path);
+  auto file = platform::FileReader::open(path, kPriceCsvLimit);
   if (!file) return base::Err(CsvReadError{path, file.error().text()});
   constexpr size_t kBlock = size_t{1} << 20;
   std::vector<core::BarRecord> bars;

@@ -9,6 +9,7 @@
 #include "kovra-core/aux_parts.h"
 #include "kovra-core/chain.h"
 #include "kovra-core/track_head.h"
+#include "verifier/input_limits.h"
 #include "verifier/platform.h"
 #include "verifier/text.h"
 #include "verifier/verifier_main.h"
@@ -144,7 +145,7 @@ void check_aux_binding_flag(Report& report, bool& all_passed, const BindingInput
   }
   std::optional<core::AuxParts> parts;
   if (*value) {
-    if (auto text = read_text_opt(**value)) parts = core::AuxParts::from_json(*text);
+    if (auto text = read_text_opt(**value, kSideFileLimit)) parts = core::AuxParts::from_json(*text);
   }
   if (!parts) {
     report.check_line(all_passed, false, "aux binding: --aux <parts.json> unreadable / malformed");
@@ -169,7 +170,7 @@ void check_track_binding(Report& report, bool& all_passed, const BindingInputs& 
   if (!value) return;
   std::optional<core::TrackHead> head;
   if (*value) {
-    if (auto text = read_text_opt(**value)) head = core::TrackHead::from_json(*text);
+    if (auto text = read_text_opt(**value, kSideFileLimit)) head = core::TrackHead::from_json(*text);
   }
   if (!head) {
     report.check_line(all_passed, false,
@@ -204,7 +205,7 @@ void check_preregistration(Report& report, bool& all_passed, const BindingInputs
   const auto path = arg_after(args, *position);
   if (!path) return;
 
-  auto bytes = platform::read_file(*path);
+  auto bytes = platform::read_file(*path, kSideFileLimit);
   if (!bytes) {
     report.check_line(all_passed, false,
                       "pre-registration file unreadable (" + bytes.error().text() + ")");
@@ -268,7 +269,7 @@ void check_chain_binding(Report& report, bool& all_passed, const BindingInputs& 
     return;
   }
   std::optional<core::CredentialBundle> parent;
-  if (auto bytes = platform::read_file(parent_path)) {
+  if (auto bytes = platform::read_file(parent_path, kBundleFileLimit)) {
     if (auto decoded = decode_credential_bundle(as_bytes(*bytes))) parent = std::move(*decoded);
   }
   if (!parent) {
@@ -283,7 +284,7 @@ void check_chain_binding(Report& report, bool& all_passed, const BindingInputs& 
 
   core::Bytes32 parent_digest = parent->digest;
   const std::string record_path = in.values.bundle_path + ".chain.json";
-  if (auto record = read_text_opt(record_path)) {
+  if (auto record = read_text_opt(record_path, kSideFileLimit)) {
     if (auto named = parse_hex32(json_field_value(*record, "parent_digest"))) {
       parent_digest = *named;
     } else {

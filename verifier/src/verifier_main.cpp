@@ -4,6 +4,7 @@
 
 #include "verifier/attestation_mode.h"
 #include "verifier/gate_mode.h"
+#include "verifier/input_limits.h"
 #include "verifier/print_root.h"
 #include "verifier/statistic_modes.h"
 #include "verifier/text.h"
@@ -57,7 +58,7 @@ base::Result<core::CredentialBundle, base::BincodeError> decode_credential_bundl
   return core::CredentialBundle::read_bincode(bytes);
 }
 
-int exit_unreadable_bundle(Report& report, const std::string& path, const platform::OsError& e) {
+int exit_unreadable_bundle(Report& report, const std::string& path, const platform::ReadError& e) {
   report.error_line("cannot read bundle " + escape_control(path) + ": " + e.text());
   return 2;
 }
@@ -67,8 +68,8 @@ int exit_bad_bundle(Report& report, const base::BincodeError& e) {
   return 2;
 }
 
-std::optional<std::string> read_text_opt(const std::string& path) {
-  auto bytes = platform::read_file(path);
+std::optional<std::string> read_text_opt(const std::string& path, size_t limit) {
+  auto bytes = platform::read_file(path, limit);
   if (!bytes || !is_valid_utf8(*bytes)) return std::nullopt;
   return std::move(*bytes);
 }
@@ -96,7 +97,7 @@ int run(std::vector<std::string> args, const Environment& env, Report& report,
   ctx.start = seams.now();
   print_banner(v, report);
 
-  auto bytes = platform::read_file(v.bundle_path);
+  auto bytes = platform::read_file(v.bundle_path, kBundleFileLimit);
   if (!bytes) return exit_unreadable_bundle(report, v.bundle_path, bytes.error());
   ctx.bundle_bytes = std::move(*bytes);
 

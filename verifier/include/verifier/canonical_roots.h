@@ -5,7 +5,8 @@
 // comments. The built-in list is searched first, then the roots file (default
 // "data/canonical_roots.txt"), which can add entries but never remove or relabel a built-in
 // one: the first matching line wins. The file is read again at every lookup; a missing,
-// unreadable or non-UTF-8 file counts as empty and is not reported.
+// unreadable or non-UTF-8 file, or one larger than kRootsFileLimit, counts as empty and is
+// not reported.
 //
 // Matching: each line is trimmed of Unicode white space and cut into words at runs of white
 // space; the line matches when its first word equals the root's hexadecimal text ignoring

@@ -6,8 +6,9 @@
 // comma-separated fields are a timestamp and a funding rate, both plain integers. A file that
 // yields fewer than 50 rows is dropped. The kept files are cut to the shortest one's length,
 // keeping their last rows; if their cut timestamp columns differ in any entry, the result is
-// empty. Nothing is ever reported: a missing directory or bad file gives fewer rows or empty
-// lists, and a wrong result shows as a carry root that does not match.
+// empty. Nothing is ever reported: a missing directory or bad file (one larger than
+// kFundingCsvLimit reads as empty) gives fewer rows or empty lists, and a wrong result shows
+// as a carry root that does not match.
 #pragma once
 
 #include <optional>

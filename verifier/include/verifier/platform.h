@@ -1,9 +1,10 @@
 // The program's thin layer over the operating system (POSIX).
 //
 // Everything the verifier asks of the platform goes through here: the argument list, named
-// environment variables, whole-file reads, the existence of a file, directory listings,
-// whether standard output is a terminal, the operating system's error texts, a monotonic
-// clock and process exit. Nothing here prints or decides; callers own the messages.
+// environment variables, file reads bounded by a size limit, the existence of a file,
+// directory listings, whether standard output is a terminal, checked writes to the standard
+// streams, the operating system's error texts, a monotonic clock and process exit. Nothing
+// here decides what a failure means; callers own the messages and the limits.
 #pragma once
 
 #include <chrono>
@@ -30,28 +31,52 @@ struct OsError {
   std::string text() const;
 };
 
-// Reads the whole file at `path`. Opening or reading a directory fails (EISDIR).
-base::Result<std::string, OsError> read_file(const std::string& path);
+// Why a file was not read: an operating-system error, or more bytes than the reader's limit.
+struct ReadError {
+  int code = 0;      // the operating system's error number; 0 for a file over the limit
+  size_t limit = 0;  // with code 0: the limit the file went past
 
-// A file open for reading front to back, for loaders that parse as they read.
+  static ReadError os(int code) { return {code, 0}; }
+  static ReadError too_large(size_t limit) { return {0, limit}; }
+
+  // OsError{code}.text(), or "file is larger than the 1 GiB limit" (the limit in GiB, MiB or
+  // KiB when it is a whole number of them, else "the 100-byte limit").
+  std::string text() const;
+};
+
+// Reads the whole file at `path`, which may hold at most `limit` bytes. A regular file's size
+// is taken from fstat and a larger one is refused before anything is allocated; any other
+// file (a pipe, a device) is read into a buffer that grows geometrically, never past
+// limit + 1 bytes, and is refused as soon as the byte past the limit arrives. Opening or
+// reading a directory fails (EISDIR).
+base::Result<std::string, ReadError> read_file(const std::string& path, size_t limit);
+
+// A file open for reading front to back, for loaders that parse as they read; it yields at
+// most `limit` bytes, and the read that finds more fails (a regular file larger than the
+// limit fails at `open`).
 class FileReader {
  public:
-  static base::Result<FileReader, OsError> open(const std::string& path);
-  FileReader(FileReader&& other) noexcept : fd_(other.fd_), size_(other.size_) { other.fd_ = -1; }
+  static base::Result<FileReader, ReadError> open(const std::string& path, size_t limit);
+  FileReader(FileReader&& other) noexcept
+      : fd_(other.fd_), size_(other.size_), limit_(other.limit_), consumed_(other.consumed_) {
+    other.fd_ = -1;
+  }
   FileReader& operator=(FileReader&&) = delete;
   FileReader(const FileReader&) = delete;
   ~FileReader();
 
   // Up to `n` bytes into `out`; 0 at the end of the file.
-  base::Result<size_t, OsError> read(char* out, size_t n);
+  base::Result<size_t, ReadError> read(char* out, size_t n);
 
   // The size of a regular file when it was opened (0 for anything else).
   size_t size_hint() const { return size_; }
 
  private:
-  FileReader(int fd, size_t size) : fd_(fd), size_(size) {}
+  FileReader(int fd, size_t size, size_t limit) : fd_(fd), size_(size), limit_(limit) {}
   int fd_ = -1;
   size_t size_ = 0;
+  size_t limit_ = 0;
+  size_t consumed_ = 0;  // bytes handed out so far, never more than limit_
 };
 
 // True when `path` names something that exists (any kind of file).

@@ -27,10 +27,12 @@
 
 namespace kovra::verifier {
 
-// A price file that cannot be read, or whose bytes are not UTF-8.
+// A price file that cannot be read, is larger than kPriceCsvLimit, or whose bytes are not UTF-8.
 struct CsvReadError {
   std::string path;  // as given on the command line
-  std::string text;  // the operating system's text, or "stream did not contain valid UTF-8"
+  // The operating system's text, "file is larger than the 256 MiB limit" or "stream did not
+  // contain valid UTF-8".
+  std::string text;
 
   // "cannot read csv {path}: {text}", the path with control characters escaped.
   std::string message() const;

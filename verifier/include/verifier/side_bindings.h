@@ -12,8 +12,10 @@
 //                            time, against the out-of-sample window (after the digest check)
 //   --chain <parent.bundle>  the parent credential this one extends (last)
 //
-// Every problem is a failed check line; none stops the run. Anchor evidence files (the
-// anchored path with ".ots" or ".tsr" appended) are only tested for presence, never read.
+// Every problem is a failed check line; none stops the run. A file larger than its limit
+// (kSideFileLimit, or kBundleFileLimit for the parent) is an unreadable one. Anchor evidence
+// files (the anchored path with ".ots" or ".tsr" appended) are only tested for presence,
+// never read.
 //
 // The pre-registration file and the chain record ("<bundle path>.chain.json") are small JSON
 // texts of which single keys are read with `json_field_value`, a plain text search that is

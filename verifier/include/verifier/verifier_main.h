@@ -1,7 +1,7 @@
 // The program's main routine: one pass from the argument list to an exit status.
 //
 // Mode order: --print-root (no banner, no bundle); otherwise take the start instant, print
-// the banner, read the bundle file whole; then the attestation families (--label-schema,
+// the banner, read the bundle file whole (at most kBundleFileLimit bytes); then the attestation families (--label-schema,
 // --structural, --hrp, first present wins) before the bundle is decoded; then decode it as a
 // credential bundle; then the statistic modes (--dsr, --pbo, --cpcv, --vext, first present
 // wins); otherwise the default gate-credential mode.
@@ -51,11 +51,12 @@ base::Result<core::CredentialBundle, base::BincodeError> decode_credential_bundl
 
 // The status-2 ends of the bundle steps: "cannot read bundle {path}: {os text}" and
 // "cannot parse bundle: {decoder text}" on standard error; both return 2.
-int exit_unreadable_bundle(Report& report, const std::string& path, const platform::OsError& e);
+int exit_unreadable_bundle(Report& report, const std::string& path, const platform::ReadError& e);
 int exit_bad_bundle(Report& report, const base::BincodeError& e);
 
-// The whole file as UTF-8 text, or nullopt on any failure (missing, unreadable, not UTF-8).
-std::optional<std::string> read_text_opt(const std::string& path);
+// The whole file as UTF-8 text, or nullopt on any failure (missing, unreadable, larger than
+// `limit` bytes, not UTF-8).
+std::optional<std::string> read_text_opt(const std::string& path, size_t limit);
 
 // The opening banner of every mode but --print-root.
 void print_banner(const RunValues& run, Report& report);

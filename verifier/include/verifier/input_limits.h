@@ -1,0 +1,26 @@
+// The largest file of each kind the verifier reads, in bytes. A larger file (or a stream that
+// goes on past it) is treated as that kind's unreadable file before its memory is spent:
+// status 2 for the bundle and the price CSVs, the side file's own failed line or fallback for
+// the others. The README lists the same figures.
+#pragma once
+
+#include <cstddef>
+
+namespace kovra::verifier {
+
+inline constexpr size_t kMiB = size_t{1} << 20;
+
+// A credential or attestation bundle, and a --chain parent: room for any real chained
+// receipt.
+inline constexpr size_t kBundleFileLimit = 1024 * kMiB;
+
+// A price CSV and a funding CSV: over four million rows of 60 bytes, far past any credential's
+// window.
+inline constexpr size_t kPriceCsvLimit = 256 * kMiB;
+inline constexpr size_t kFundingCsvLimit = 256 * kMiB;
+
+// The small JSON side files (--aux, --track, --prereg, the chain record) and the roots file.
+inline constexpr size_t kSideFileLimit = 16 * kMiB;
+inline constexpr size_t kRootsFileLimit = 16 * kMiB;
+
+}  // namespace kovra::verifier
