@@ -153,14 +153,45 @@ std::optional<std::string> DirectoryListing::next_name() {
 
 bool stdout_is_terminal() { return ::isatty(STDOUT_FILENO) == 1; }
 
-void write_stdout(std::string_view bytes) { std::fwrite(bytes.data(), 1, bytes.size(), stdout); }
+namespace {
+
+// The first failure of standard output (an errno value); 0 while every write succeeded.
+int stdout_error = 0;
+
+std::optional<OsError> stdout_failure() {
+  if (stdout_error == 0) return std::nullopt;
+  return OsError{stdout_error};
+}
+
+// Keeps the error of the call that just failed (EIO should the C library leave none).
+void keep_stdout_error() { stdout_error = errno != 0 ? errno : EIO; }
+
+}  // namespace
+
+std::optional<OsError> write_stdout(std::string_view bytes) {
+  if (stdout_error == 0 && !bytes.empty()) {
+    errno = 0;
+    const size_t n = std::fwrite(bytes.data(), 1, bytes.size(), stdout);
+    if (n != bytes.size() || std::ferror(stdout)) keep_stdout_error();
+  }
+  return stdout_failure();
+}
+
+std::optional<OsError> flush_stdout() {
+  if (stdout_error == 0) {
+    errno = 0;
+    if (std::fflush(stdout) != 0 || std::ferror(stdout)) keep_stdout_error();
+  }
+  return stdout_failure();
+}
 
 void write_stderr(std::string_view bytes) { std::fwrite(bytes.data(), 1, bytes.size(), stderr); }
 
 void exit_process(int status) {
-  std::fflush(stdout);
   std::fflush(stderr);
   std::exit(status);
 }
+
+void exit_immediately(int status) { std::_Exit(status); }
 
 }  // namespace kovra::verifier::platform

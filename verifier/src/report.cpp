@@ -4,12 +4,19 @@
 
 #include "base/hex.h"
 #include "verifier/platform.h"
+#include "verifier/program_exit.h"
 #include "verifier/text.h"
 
 namespace kovra::verifier {
 
-void StdoutOutput::write(std::string_view bytes) { platform::write_stdout(bytes); }
-void StderrOutput::write(std::string_view bytes) { platform::write_stderr(bytes); }
+void StdoutOutput::write(std::string_view bytes) {
+  if (const auto e = platform::write_stdout(bytes)) exit_report_lost(*e);
+}
+
+void StderrOutput::write(std::string_view bytes) {
+  if (const auto e = platform::flush_stdout()) exit_report_lost(*e);
+  platform::write_stderr(bytes);
+}
 
 Environment Environment::of_process() {
   return Environment([](const std::string& name) { return platform::environment_variable(name); });

@@ -102,11 +102,20 @@ bool stdout_is_terminal();
 
 using Clock = std::chrono::steady_clock;
 
-// Writes all of `bytes` to standard output or standard error (through the C streams).
-void write_stdout(std::string_view bytes);
+// Standard output goes through the C stream, buffered; every write and flush is checked.
+// The first failure is kept: nothing is written after it, and this call and every later one
+// return it. Neither call allocates.
+[[nodiscard]] std::optional<OsError> write_stdout(std::string_view bytes);
+[[nodiscard]] std::optional<OsError> flush_stdout();
+
+// Writes all of `bytes` to standard error (unbuffered; a failure has nowhere to be told).
+// Callers flush standard output first, so that merged streams keep the order of the lines.
 void write_stderr(std::string_view bytes);
 
-// Flushes standard output and standard error and ends the process with `status`.
+// Ends the process with `status` (exit handlers and stream flushes run).
 [[noreturn]] void exit_process(int status);
+
+// Ends the process with `status` at once: no exit handlers, no stream flushes, no allocation.
+[[noreturn]] void exit_immediately(int status);
 
 }  // namespace kovra::verifier::platform

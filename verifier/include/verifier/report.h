@@ -36,6 +36,9 @@ class Output {
   virtual void write(std::string_view bytes) = 0;
 };
 
+// The program's standard output and error. A write to standard output that fails ends the
+// run (exit_report_lost, program_exit.h); a write to standard error flushes standard output
+// first, so that merged streams keep the report's order.
 class StdoutOutput final : public Output {
  public:
   void write(std::string_view bytes) override;
