@@ -55,21 +55,26 @@ base::Result<std::vector<core::BarRecord>, CsvReadError> load_price_csv(const st
   std::string buf(kBlock, '\0');
   size_t held = 0;  // bytes of an unfinished line at the front of buf
   for (;;) {
-    if (buf.size() - held < kBlock / 2) buf.resize(buf.size() * 2);  // a very long line
+    // A very long line: the buffer grows, never past what the reader can yield and a block.
+    if (buf.size() - held < kBlock / 2) {
+      buf.resize(std::min(buf.size() * 2, kPriceCsvLimit + kBlock));
+    }
     auto got = file->read(buf.data() + held, buf.size() - held);
     if (!got) return base::Err(CsvReadError{path, got.error().text()});
     const size_t end = held + *got;
     const bool last = *got == 0;
-    const std::string_view data(buf.data(), end);
-    const size_t cut = last ? end : data.rfind('\n') + 1;  // npos + 1 == 0: nothing whole yet
-    const std::string_view whole = data.substr(0, cut);
+    // The held bytes hold no line end, so only the new ones are searched: a long line that
+    // arrives in short reads is scanned once, not once per read.
+    const size_t line_end = std::string_view(buf.data() + held, *got).rfind('\n');
+    const size_t cut = last ? end : line_end == std::string_view::npos ? 0 : held + line_end + 1;
+    const std::string_view whole(buf.data(), cut);
     if (!is_valid_utf8(whole)) {
       return base::Err(CsvReadError{path, "stream did not contain valid UTF-8"});
     }
     rows.feed(whole);
     if (last) break;
     held = end - cut;
-    std::memmove(buf.data(), buf.data() + cut, held);
+    if (cut > 0) std::memmove(buf.data(), buf.data() + cut, held);
   }
   return bars;
 }
