@@ -6,6 +6,7 @@
 #include <functional>
 #include <map>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "run_result.h"
@@ -20,6 +21,8 @@ struct GateScenario {
   bool verifier_dev_mode = false;       // the test context's dev mode
   bool roots_file = true;               // a roots.txt that names the committed data root
   std::vector<DataFile> extra_files;
+  // Symbolic links made in the scratch directory: name, then target.
+  std::vector<std::pair<std::string, std::string>> links;
   // Changes the journal the receipt commits to (a swap); the default is the core's own.
   std::function<void(core::GateAttestation&)> receipt_journal;
   // Changes the sealed bundle (digest, receipt) before it is written.
@@ -42,6 +45,7 @@ inline core::CredentialBundle sealed_bundle(const GateScenario& s) {
 // Writes the scenario's files into `dir` and runs there.
 inline RunResult run_scenario_in(const TempDir& dir, GateScenario s, bool terminal = false) {
   const auto bundle = sealed_bundle(s);
+  for (const auto& [name, target] : s.links) std::filesystem::create_symlink(target, dir.path() / name);
   if (s.edit_data) s.edit_data(s.fixture);
   ModeFiles m;
   m.files = s.fixture.csv_files;

@@ -5,6 +5,8 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
+
 #include "kovra-core/testing/bundle_writer.h"
 #include "test_files.h"
 
@@ -65,6 +67,21 @@ TEST(PrintRoot, Table) {
     EXPECT_EQ(r.out, c.out);
     EXPECT_EQ(r.err, "");
   }
+}
+
+TEST(PrintRoot, EndlessFundingFileReadsAsEmpty) {
+  // Beside a funding set, a link to an endless device: read up to its limit, it counts as an
+  // empty file and is dropped, and the root is the set's own.
+  testing::TempDir dir;
+  std::filesystem::create_directories(dir.path() / "funding");
+  std::filesystem::copy_file(kFixtures + "/other_funding/x.csv", dir.path() / "funding/x.csv");
+  std::filesystem::create_symlink("/dev/zero", dir.path() / "funding/zero.csv");
+  testing::ScopedCwd cwd(dir.path());
+  const auto r = run_with({"--print-root", "--carry", "--funding-dir", "funding"});
+  EXPECT_EQ(r.status, 0);
+  EXPECT_EQ(r.out,
+            "d557b6c287ac3e6db49f59222d28cf2b8a22407348677a83ab860b2b8588e6c9 carry:data/funding\n");
+  EXPECT_EQ(r.err, "");
 }
 
 TEST(PrintRoot, InputErrors) {

@@ -298,15 +298,16 @@ void with_parent(GateScenario& s, std::function<void(core::CredentialBundle&)> e
   s.extra_args = {"--chain", "parent.bundle"};
 }
 
+const std::string kNoRecord =
+    "  ℹ️  no chain record (c.bundle.chain.json) — checking against the parent bundle's own "
+    "digest";
+
 TEST(SideBindingRuns, Chain) {
   const auto fixture = testing::make_gate_fixture(CredentialKind::Plain, true);
   const auto parent = parent_of(fixture);
   const std::string chained =
       "  [✓] CHAINED: same committed spec · window strictly extends parent (Merkle prefix) · "
       "parent digest matches";
-  const std::string no_record =
-      "  ℹ️  no chain record (c.bundle.chain.json) — checking against the parent bundle's own "
-      "digest";
   auto record = [](std::string text) {
     return [text](GateScenario& s) {
       with_parent(s);
@@ -318,7 +319,7 @@ TEST(SideBindingRuns, Chain) {
       {"a parent without a chain record", [](GateScenario& s) { with_parent(s); },
        {},
        {"  [✓] parent zk receipt verifies against the SAME trusted guest",
-        "  [✓] parent committed journal matches parent credential (no swap)", no_record, chained,
+        "  [✓] parent committed journal matches parent credential (no swap)", kNoRecord, chained,
         "  🔗 track: parent 120 bars → this credential 150 bars (+30) · parent digest " +
             hex_prefix(parent.digest, 8) + "…",
         "  ⚠️  chain scope: proves computation over the EXTENDED window under ONE",
@@ -393,6 +394,42 @@ TEST(SideBindingRuns, Chain) {
        {"parent bundle"}},
   };
   run_cases(two_files, CredentialKind::Portfolio);
+}
+
+// --- files past their limit ----------------------------------------------------------------
+
+// An endless device in place of each side file is read up to its limit and then counts as
+// that file's unreadable case: the same failed line or fallback as a missing file.
+TEST(SideBindingRuns, EndlessFilesAreUnreadable) {
+  const Case cases[] = {
+      {"aux parts", [](GateScenario& s) { s.extra_args = {"--aux", "/dev/zero"}; },
+       {"aux binding: --aux <parts.json> unreadable / malformed"}},
+      {"track head", [](GateScenario& s) { s.extra_args = {"--track", "/dev/zero"}; },
+       {"--track <head.json> unreadable / malformed (full TrackHead JSON)"}},
+      {"pre-registration", [](GateScenario& s) { s.extra_args = {"--prereg", "/dev/zero"}; },
+       {"pre-registration file unreadable (file is larger than the 16 MiB limit)"},
+       {},
+       {"ANTI-HINDSIGHT"}},
+      {"parent bundle", [](GateScenario& s) { s.extra_args = {"--chain", "/dev/zero"}; },
+       {"parent bundle unreadable (/dev/zero)"},
+       {},
+       {"parent zk receipt"}},
+      {"chain record: checked as if absent",
+       [](GateScenario& s) {
+         with_parent(s);
+         s.links = {{"c.bundle.chain.json", "/dev/zero"}};
+       },
+       {},
+       {kNoRecord}},
+      {"roots file: searched as if empty",
+       [](GateScenario& s) {
+         s.roots_file = false;
+         s.links = {{"roots.txt", "/dev/zero"}};
+       },
+       {"data root NOT in canonical allowlist (roots.txt) — substituted/unknown dataset; use "
+        "--any-data to verify prover-supplied data (loudly unpinned)"}},
+  };
+  run_cases(cases);
 }
 
 }  // namespace

@@ -1,0 +1,173 @@
+// The platform's bounded reads: a limit met exactly and passed by one byte, for regular files
+// and for streams read in many short chunks; endless devices; a huge sparse file refused
+// before its size is allocated; the error texts.
+#include "verifier/platform.h"
+
+#include <sys/resource.h>
+#include <unistd.h>
+
+#include <gtest/gtest.h>
+
+#include <cerrno>
+#include <optional>
+
+#include "fed_pipe.h"
+#include "test_files.h"
+
+namespace kovra::verifier::platform {
+namespace {
+
+using testing::FedPipe;
+using testing::TempDir;
+
+constexpr size_t kMiB = size_t{1} << 20;
+
+std::string letters(size_t n) {
+  std::string s(n, '\0');
+  for (size_t i = 0; i < n; ++i) s[i] = static_cast<char>('a' + i % 26);
+  return s;
+}
+
+// What a read gave: "ok" with the bytes equal to `expected`, else the error's text.
+std::string outcome(const base::Result<std::string, ReadError>& r, const std::string& expected) {
+  if (!r) return r.error().text();
+  return *r == expected ? "ok" : "other bytes";
+}
+
+struct LimitCase {
+  size_t size, limit;
+  std::string outcome;
+};
+
+// 65536 is the size of a stream's first buffer.
+const LimitCase kLimitCases[] = {
+    {0, 0, "ok"},
+    {1, 0, "file is larger than the 0-byte limit"},
+    {0, 8, "ok"},
+    {8, 8, "ok"},
+    {9, 8, "file is larger than the 8-byte limit"},
+    {65536, 65536, "ok"},
+    {65537, 65536, "file is larger than the 64 KiB limit"},
+    {200000, 200000, "ok"},
+    {200001, 200000, "file is larger than the 200000-byte limit"},
+    {200000, 1 << 20, "ok"},
+};
+
+TEST(ReadFile, LimitOfARegularFile) {
+  TempDir dir;
+  for (const auto& c : kLimitCases) {
+    const std::string content = letters(c.size);
+    const std::string path = dir.write("f", content);
+    EXPECT_EQ(outcome(read_file(path, c.limit), content), c.outcome) << c.size << " " << c.limit;
+  }
+}
+
+TEST(ReadFile, LimitOfAStreamReadInChunks) {
+  for (const auto& c : kLimitCases) {
+    const std::string content = letters(c.size);
+    FedPipe pipe(content);
+    EXPECT_EQ(outcome(read_file(pipe.path(), c.limit), content), c.outcome) << c.size << " " << c.limit;
+  }
+}
+
+TEST(ReadFile, EndlessInputsStopAtTheLimit) {
+  {
+    FedPipe pipe("", true);
+    EXPECT_EQ(outcome(read_file(pipe.path(), 300000), ""),
+              "file is larger than the 300000-byte limit");
+  }
+  EXPECT_EQ(outcome(read_file("/dev/zero", 3 * kMiB), ""), "file is larger than the 3 MiB limit");
+}
+
+// Growth of the address space's high-water mark (the process's peak resident size) while
+// `f` runs, in bytes.
+template <class F>
+size_t peak_growth(F&& f) {
+  rusage before{}, after{};
+  getrusage(RUSAGE_SELF, &before);
+  f();
+  getrusage(RUSAGE_SELF, &after);
+  return static_cast<size_t>(after.ru_maxrss - before.ru_maxrss) * 1024;
+}
+
+TEST(ReadFile, SparseFileOverTheLimitIsRefusedBeforeAnythingIsAllocated) {
+  TempDir dir;
+  const std::string path = dir.write("sparse", "");
+  ASSERT_EQ(::truncate(path.c_str(), off_t{2} << 30), 0);
+  const size_t growth = peak_growth([&] {
+    EXPECT_EQ(outcome(read_file(path, 1024 * kMiB), ""), "file is larger than the 1 GiB limit");
+    auto reader = FileReader::open(path, 1024 * kMiB);
+    ASSERT_FALSE(reader);
+    EXPECT_EQ(reader.error().text(), "file is larger than the 1 GiB limit");
+  });
+  EXPECT_LT(growth, 64 * kMiB);
+}
+
+TEST(ReadFile, OperatingSystemErrors) {
+  TempDir dir;
+  EXPECT_EQ(outcome(read_file(dir.file("missing"), kMiB), ""),
+            "No such file or directory (os error 2)");
+  EXPECT_EQ(outcome(read_file(dir.path().string(), kMiB), ""), "Is a directory (os error 21)");
+}
+
+TEST(ReadError, Texts) {
+  const struct {
+    size_t limit;
+    std::string text;
+  } cases[] = {
+      {size_t{1} << 30, "file is larger than the 1 GiB limit"},
+      {size_t{3} << 30, "file is larger than the 3 GiB limit"},
+      {256 * kMiB, "file is larger than the 256 MiB limit"},
+      {1536 * 1024, "file is larger than the 1536 KiB limit"},
+      {1000, "file is larger than the 1000-byte limit"},
+  };
+  for (const auto& c : cases) EXPECT_EQ(ReadError::too_large(c.limit).text(), c.text);
+  EXPECT_EQ(ReadError::os(ENOENT).text(), OsError{ENOENT}.text());
+}
+
+// Everything a reader yields in reads of `chunk` bytes, or the error's text.
+std::string read_all(FileReader& reader, size_t chunk, size_t& yielded) {
+  std::string buf(chunk, '\0');
+  yielded = 0;
+  for (;;) {
+    auto got = reader.read(buf.data(), buf.size());
+    if (!got) return got.error().text();
+    if (*got == 0) return "end";
+    yielded += *got;
+  }
+}
+
+TEST(FileReader, YieldsAtMostTheLimit) {
+  TempDir dir;
+  const std::string content = letters(10000);
+  const std::string path = dir.write("f", content);
+  const struct {
+    bool stream;
+    size_t limit;
+    std::string outcome;
+  } cases[] = {
+      {false, 10000, "end"},
+      {true, 10000, "end"},
+      {true, 9999, "file is larger than the 9999-byte limit"},
+      {true, 0, "file is larger than the 0-byte limit"},
+  };
+  for (const auto& c : cases) {
+    std::optional<FedPipe> pipe;
+    if (c.stream) pipe.emplace(content);
+    auto reader = FileReader::open(c.stream ? pipe->path() : path, c.limit);
+    ASSERT_TRUE(reader);
+    EXPECT_EQ(reader->size_hint(), c.stream ? 0 : content.size());
+    size_t yielded = 0;
+    EXPECT_EQ(read_all(*reader, 4096, yielded), c.outcome) << c.limit;
+    EXPECT_LE(yielded, c.limit);
+    if (c.outcome == "end") {
+      EXPECT_EQ(yielded, content.size());
+    }
+  }
+  auto over = FileReader::open(path, 9999);
+  ASSERT_FALSE(over);
+  EXPECT_EQ(over.error().text(), "file is larger than the 9999-byte limit");
+}
+
+}  // namespace
+}  // namespace kovra::verifier::platform

@@ -1,0 +1,142 @@
+// The built `verifier` program against hostile inputs and failing outputs, run as a child
+// process: endless and huge input files end the run with their message before the memory is
+// spent; a report that cannot be written is never a success; merged streams keep the
+// report's order.
+#include <signal.h>
+#include <unistd.h>
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "fed_pipe.h"
+#include "program_run.h"
+#include "test_files.h"
+
+namespace kovra::verifier {
+namespace {
+
+using testing::ProgramCall;
+using testing::ProgramResult;
+using testing::StdoutTo;
+
+// The source tree's root, which holds the shipped example under data/.
+const std::string kSourceRoot = std::string(KOVRA_TEST_DATA_DIR) + "/../../..";
+
+const std::string kBannerStart = "════";
+
+// The program run in the source tree with `args`, standard output to `out`.
+ProgramResult run_in_tree(std::vector<std::string> args, StdoutTo out = StdoutTo::File,
+                          std::vector<std::string> env = {}, bool ignore_sigpipe = false) {
+  return testing::run_program(
+      ProgramCall{std::move(args), kSourceRoot, std::move(env), out, ignore_sigpipe});
+}
+
+TEST(ProgramInputs, EndlessInputsEndTheRunAtTheirLimit) {
+  testing::FedPipe pipe("", true);
+  const struct {
+    std::vector<std::string> args;
+    std::string err;
+    bool banner;
+  } cases[] = {
+      {{"/dev/zero"}, "cannot read bundle /dev/zero: file is larger than the 1 GiB limit\n", true},
+      {{"--print-root", "/dev/zero"},
+       "cannot read csv /dev/zero: file is larger than the 256 MiB limit\n", false},
+      {{"--print-root", pipe.path()},
+       "cannot read csv " + pipe.path() + ": file is larger than the 256 MiB limit\n", false},
+  };
+  for (const auto& c : cases) {
+    const ProgramResult r = run_in_tree(c.args);
+    SCOPED_TRACE(c.args.back());
+    EXPECT_EQ(r.status, 2);
+    EXPECT_EQ(r.err, c.err);
+    EXPECT_EQ(r.out.starts_with(kBannerStart), c.banner) << r.out;
+  }
+}
+
+TEST(ProgramInputs, SparseFilesOverTheLimitAreRefusedBeforeAnythingIsAllocated) {
+  testing::TempDir dir;
+  const std::string path = dir.write("huge", "");
+  ASSERT_EQ(::truncate(path.c_str(), off_t{2} << 30), 0);
+  const struct {
+    std::vector<std::string> args;
+    std::string err;
+  } cases[] = {
+      {{path}, "cannot read bundle " + path + ": file is larger than the 1 GiB limit\n"},
+      {{"--print-root", path}, "cannot read csv " + path + ": file is larger than the 256 MiB limit\n"},
+  };
+  for (const auto& c : cases) {
+    const ProgramResult r = run_in_tree(c.args);
+    EXPECT_EQ(r.status, 2);
+    EXPECT_EQ(r.err, c.err);
+    // A read of the file, or only its reservation touched, would pass this by gigabytes.
+    EXPECT_LT(r.peak_bytes, size_t{256} << 20);
+  }
+}
+
+const std::string kNoSpace = "cannot write report: No space left on device (os error 28)\n";
+const std::string kBrokenPipe = "cannot write report: Broken pipe (os error 32)\n";
+const std::vector<std::string> kDevMode = {"DURO0_DEV_MODE=1"};
+
+TEST(ProgramOutput, AReportThatCannotBeWrittenEndsWithStatus2AndOneLine) {
+  const std::vector<std::string> print_root = {"--print-root", "data/prices.csv"};
+  const struct {
+    const char* name;
+    std::vector<std::string> args;
+    StdoutTo out;
+    std::vector<std::string> env;
+    bool ignore_sigpipe;
+    std::string err;
+  } cases[] = {
+      {"print-root into a full device", print_root, StdoutTo::Full, {}, false, kNoSpace},
+      {"print-root with standard output closed", print_root, StdoutTo::Closed, {}, false,
+       "cannot write report: Bad file descriptor (os error 9)\n"},
+      {"print-root to a reader gone, SIGPIPE ignored", print_root, StdoutTo::ReaderGone, {}, true,
+       kBrokenPipe},
+      // Status 3 when written: the final flush decides.
+      {"the dev-mode example into a full device", {}, StdoutTo::Full, kDevMode, false, kNoSpace},
+      {"the dev-mode example to a reader gone, SIGPIPE ignored", {}, StdoutTo::ReaderGone,
+       kDevMode, true, kBrokenPipe},
+      // The flush before the error line fails: that line gives way to this one.
+      {"an unreadable bundle into a full device", {"missing.bundle"}, StdoutTo::Full, {}, false,
+       kNoSpace},
+      // A banner longer than the stream's buffer: a write fails in the middle of the run.
+      {"a long banner into a full device", {std::string(10000, 'x')}, StdoutTo::Full, {}, false,
+       kNoSpace},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    const ProgramResult r = run_in_tree(c.args, c.out, c.env, c.ignore_sigpipe);
+    EXPECT_EQ(r.status, 2);
+    EXPECT_EQ(r.err, c.err);
+  }
+  const ProgramResult written = run_in_tree({}, StdoutTo::File, kDevMode);
+  EXPECT_EQ(written.status, 3);
+  EXPECT_EQ(written.err, "");
+}
+
+TEST(ProgramOutput, AReaderThatGoesAwayEndsTheProgramBySigpipe) {
+  const ProgramResult r = run_in_tree({"--print-root", "data/prices.csv"}, StdoutTo::ReaderGone);
+  EXPECT_EQ(r.signal, SIGPIPE);
+  EXPECT_EQ(r.err, "");
+}
+
+TEST(ProgramOutput, MergedStreamsKeepTheReportOrder) {
+  const std::vector<std::string> cases[] = {
+      {"missing.bundle"},                                       // the banner, then the error
+      {"data/credential.bundle", "data/prices.csv", "--vrp"},  // check lines, then the error
+  };
+  for (const auto& args : cases) {
+    SCOPED_TRACE(args.front());
+    const ProgramResult apart = run_in_tree(args);
+    const ProgramResult merged = run_in_tree(args, StdoutTo::Stderr);
+    EXPECT_EQ(apart.status, 2);
+    EXPECT_EQ(merged.status, 2);
+    EXPECT_NE(apart.err, "");
+    EXPECT_EQ(merged.err, apart.out + apart.err);
+  }
+}
+
+}  // namespace
+}  // namespace kovra::verifier
