@@ -7,6 +7,7 @@
 
 #include <gtest/gtest.h>
 
+#include <iterator>
 #include <string>
 #include <vector>
 
@@ -30,7 +31,7 @@ const std::string kBannerStart = "════";
 ProgramResult run_in_tree(std::vector<std::string> args, StdoutTo out = StdoutTo::File,
                           std::vector<std::string> env = {}, bool ignore_sigpipe = false) {
   return testing::run_program(
-      ProgramCall{std::move(args), kSourceRoot, std::move(env), out, ignore_sigpipe});
+      ProgramCall{std::move(args), kSourceRoot, std::move(env), out, ignore_sigpipe, 0});
 }
 
 TEST(ProgramInputs, EndlessInputsEndTheRunAtTheirLimit) {
@@ -73,6 +74,32 @@ TEST(ProgramInputs, SparseFilesOverTheLimitAreRefusedBeforeAnythingIsAllocated) 
     // A read of the file, or only its reservation touched, would pass this by gigabytes.
     EXPECT_LT(r.peak_bytes, size_t{256} << 20);
   }
+}
+
+// Where an address-space limit bounds the program itself: not under an emulator (which
+// needs room of its own) nor with AddressSanitizer (which reserves terabytes of shadow).
+bool address_space_limit_applies() {
+#if defined(__SANITIZE_ADDRESS__)
+  return false;
+#elif defined(__has_feature)
+#if __has_feature(address_sanitizer)
+  return false;
+#endif
+#endif
+  return std::size(testing::kVerifierCommand) == 1;
+}
+
+TEST(ProgramInputs, MemoryThatRunsOutEndsTheRunWithOneLine) {
+  if (!address_space_limit_applies()) GTEST_SKIP() << "no address-space limit here";
+  // A bundle under its limit, read into a process that cannot hold it.
+  testing::TempDir dir;
+  const std::string path = dir.write("large", "");
+  ASSERT_EQ(::truncate(path.c_str(), off_t{900} << 20), 0);
+  const ProgramResult r = testing::run_program(
+      ProgramCall{{path}, kSourceRoot, {}, StdoutTo::File, false, size_t{512} << 20});
+  EXPECT_EQ(r.status, 2);
+  EXPECT_EQ(r.err, "out of memory\n");
+  EXPECT_TRUE(r.out.starts_with(kBannerStart)) << r.out;  // flushed before the line
 }
 
 const std::string kNoSpace = "cannot write report: No space left on device (os error 28)\n";

@@ -37,6 +37,7 @@ struct ProgramCall {
   std::vector<std::string> env;   // "NAME=value", added to the test's own environment
   StdoutTo out = StdoutTo::File;
   bool ignore_sigpipe = false;    // as a parent that ignores SIGPIPE leaves it to its child
+  size_t address_space = 0;       // a limit on the child's address space in bytes, 0 for none
 };
 
 struct ProgramResult {
@@ -122,6 +123,10 @@ inline ProgramResult run_program(const ProgramCall& call) {
     sigemptyset(&none);
     ::sigprocmask(SIG_SETMASK, &none, nullptr);
     ::signal(SIGPIPE, call.ignore_sigpipe ? SIG_IGN : SIG_DFL);
+    if (call.address_space > 0) {
+      const rlimit limit{call.address_space, call.address_space};
+      if (::setrlimit(RLIMIT_AS, &limit) != 0) ::_exit(126);
+    }
     ::execve(program.c_str(), argv.data(), envp.data());
     ::_exit(127);
   }
