@@ -55,9 +55,11 @@ base::Result<std::vector<core::BarRecord>, CsvReadError> load_price_csv(const st
   std::string buf(kBlock, '\0');
   size_t held = 0;  // bytes of an unfinished line at the front of buf
   for (;;) {
-    // A very long line: the buffer grows, never past what the reader can yield and a block.
+    // A very long line: the buffer doubles, or goes straight to its largest size (all the
+    // reader can yield, and a block) when doubling would reach the limit.
     if (buf.size() - held < kBlock / 2) {
-      buf.resize(std::min(buf.size() * 2, kPriceCsvLimit + kBlock));
+      const size_t doubled = buf.size() * 2;
+      buf.resize(doubled >= kPriceCsvLimit ? kPriceCsvLimit + kBlock : doubled);
     }
     auto got = file->read(buf.data() + held, buf.size() - held);
     if (!got) return base::Err(CsvReadError{path, got.error().text()});

@@ -104,7 +104,7 @@ using Clock = std::chrono::steady_clock;
 
 // Standard output goes through the C stream, buffered; every write and flush is checked.
 // The first failure is kept: nothing is written after it, and this call and every later one
-// return it. Neither call allocates.
+// return it. The flush never allocates.
 [[nodiscard]] std::optional<OsError> write_stdout(std::string_view bytes);
 [[nodiscard]] std::optional<OsError> flush_stdout();
 
