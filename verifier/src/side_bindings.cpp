@@ -145,7 +145,8 @@ void check_aux_binding_flag(Report& report, bool& all_passed, const BindingInput
   }
   std::optional<core::AuxParts> parts;
   if (*value) {
-    if (auto text = read_text_opt(**value, kSideFileLimit)) parts = core::AuxParts::from_json(*text);
+    auto text = read_text_opt(**value, kSideFileLimit);
+    if (text) parts = core::AuxParts::from_json(*text);
   }
   if (!parts) {
     report.check_line(all_passed, false, "aux binding: --aux <parts.json> unreadable / malformed");
@@ -170,7 +171,8 @@ void check_track_binding(Report& report, bool& all_passed, const BindingInputs& 
   if (!value) return;
   std::optional<core::TrackHead> head;
   if (*value) {
-    if (auto text = read_text_opt(**value, kSideFileLimit)) head = core::TrackHead::from_json(*text);
+    auto text = read_text_opt(**value, kSideFileLimit);
+    if (text) head = core::TrackHead::from_json(*text);
   }
   if (!head) {
     report.check_line(all_passed, false,

@@ -45,7 +45,9 @@ inline core::CredentialBundle sealed_bundle(const GateScenario& s) {
 // Writes the scenario's files into `dir` and runs there.
 inline RunResult run_scenario_in(const TempDir& dir, GateScenario s, bool terminal = false) {
   const auto bundle = sealed_bundle(s);
-  for (const auto& [name, target] : s.links) std::filesystem::create_symlink(target, dir.path() / name);
+  for (const auto& [name, target] : s.links) {
+    std::filesystem::create_symlink(target, dir.path() / name);
+  }
   if (s.edit_data) s.edit_data(s.fixture);
   ModeFiles m;
   m.files = s.fixture.csv_files;

@@ -66,7 +66,8 @@ TEST(ReadFile, LimitOfAStreamReadInChunks) {
   for (const auto& c : kLimitCases) {
     const std::string content = letters(c.size);
     FedPipe pipe(content);
-    EXPECT_EQ(outcome(read_file(pipe.path(), c.limit), content), c.outcome) << c.size << " " << c.limit;
+    EXPECT_EQ(outcome(read_file(pipe.path(), c.limit), content), c.outcome)
+        << c.size << " " << c.limit;
   }
 }
 

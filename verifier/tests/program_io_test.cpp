@@ -65,7 +65,8 @@ TEST(ProgramInputs, SparseFilesOverTheLimitAreRefusedBeforeAnythingIsAllocated) 
     std::string err;
   } cases[] = {
       {{path}, "cannot read bundle " + path + ": file is larger than the 1 GiB limit\n"},
-      {{"--print-root", path}, "cannot read csv " + path + ": file is larger than the 256 MiB limit\n"},
+      {{"--print-root", path},
+       "cannot read csv " + path + ": file is larger than the 256 MiB limit\n"},
   };
   for (const auto& c : cases) {
     const ProgramResult r = run_in_tree(c.args);

@@ -79,8 +79,8 @@ TEST(PrintRoot, EndlessFundingFileReadsAsEmpty) {
   testing::ScopedCwd cwd(dir.path());
   const auto r = run_with({"--print-root", "--carry", "--funding-dir", "funding"});
   EXPECT_EQ(r.status, 0);
-  EXPECT_EQ(r.out,
-            "d557b6c287ac3e6db49f59222d28cf2b8a22407348677a83ab860b2b8588e6c9 carry:data/funding\n");
+  EXPECT_EQ(r.out, "d557b6c287ac3e6db49f59222d28cf2b8a22407348677a83ab860b2b8588e6c9 "
+                   "carry:data/funding\n");
   EXPECT_EQ(r.err, "");
 }
 

@@ -1,14 +1,14 @@
 // The program's main routine: one pass from the argument list to an exit status.
 //
 // Mode order: --print-root (no banner, no bundle); otherwise take the start instant, print
-// the banner, read the bundle file whole (at most kBundleFileLimit bytes); then the attestation families (--label-schema,
-// --structural, --hrp, first present wins) before the bundle is decoded; then decode it as a
-// credential bundle; then the statistic modes (--dsr, --pbo, --cpcv, --vext, first present
-// wins); otherwise the default gate-credential mode.
+// the banner, read the bundle file whole (at most kBundleFileLimit bytes); then the
+// attestation families (--label-schema, --structural, --hrp, first present wins) before the
+// bundle is decoded; then decode it as a credential bundle; then the statistic modes (--dsr,
+// --pbo, --cpcv, --vext, first present wins); otherwise the default gate-credential mode.
 //
 // Exit statuses: 0 verified, 1 a check failed, 2 unusable input (one line on standard error),
 // 3 every check passed but the run is a dev run or the receipt is a fake one. `run` returns
-// the status; the program's entry flushes the output and exits with it.
+// the status; the program's entry flushes the output and exits with it (program_exit.h).
 #pragma once
 
 #include <optional>
