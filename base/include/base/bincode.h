@@ -11,13 +11,17 @@
 //   fixed array, Digest      the elements in order, no count
 //
 // BincodeReader walks a borrowed buffer front to back over a ByteReader. Every read checks
-// its length against the bytes that remain before anything is touched or allocated; a count
-// read from the input reserves at most preallocation_cap() elements before the elements
-// arrive, so a huge count in a short input fails at the end of the input without exhausting
-// memory. The first failure is returned as a BincodeError whose message is the decoder's
-// text as users see it, for example "io error: unexpected end of file".
+// its length against the bytes that remain before anything is touched or allocated, so a
+// huge count in a short input fails at the end of the input without exhausting memory.
+// A list whose elements take at least a known number of bytes each reserves room for no
+// more elements than the input can still hold (list_room): the list of a complete input is
+// allocated once at its exact length, and one whose count overstates the input never
+// reserves more than the input could fill. The first failure is returned as a BincodeError
+// whose message is the decoder's text as users see it, for example "io error: unexpected
+// end of file".
 #pragma once
 
+#include <algorithm>
 #include <array>
 #include <cstddef>
 #include <cstdint>
@@ -114,7 +118,8 @@ class BincodeReader {
   Result<std::string, BincodeError> text();
 
   // A u64 count, then that many elements, each read by `read_one(*this)`, which returns a
-  // Result<T, BincodeError>.
+  // Result<T, BincodeError>. Reserves preallocation_cap() elements, then grows as they
+  // arrive.
   template <class T, class ReadOne>
   Result<std::vector<T>, BincodeError> list(ReadOne&& read_one) {
     KOVRA_ASSIGN_OR_RETURN(const uint64_t n, count());
@@ -127,8 +132,45 @@ class BincodeReader {
     return out;
   }
 
+  // The same for elements that each take at least `min_bytes` (> 0) bytes of input:
+  // reserves list_room(count, min_bytes) elements, which is the whole count whenever the
+  // input holds it, and while an element is read, the elements still to come count as
+  // taken, so that lists nested in it reserve only what is left.
+  template <class T, class ReadOne>
+  Result<std::vector<T>, BincodeError> list(size_t min_bytes, ReadOne&& read_one) {
+    KOVRA_ASSIGN_OR_RETURN(const uint64_t n, count());
+    const size_t room = list_room(n, min_bytes);
+    std::vector<T> out;
+    out.reserve(room);
+    const PendingScope scope(pending_);
+    for (uint64_t i = 0; i < n; ++i) {
+      pending_ = scope.outer + static_cast<size_t>(std::min<uint64_t>(n - 1 - i, room)) * min_bytes;
+      KOVRA_ASSIGN_OR_RETURN(T item, read_one(*this));
+      out.push_back(std::move(item));
+    }
+    return out;
+  }
+
+  // How many of `count` elements of at least `min_bytes` bytes each the remaining input can
+  // hold, less the bytes that the elements still to come of the lists being read take.
+  size_t list_room(uint64_t count, size_t min_bytes) const {
+    const size_t free = remaining() > pending_ ? remaining() - pending_ : 0;
+    return static_cast<size_t>(std::min<uint64_t>(count, free / min_bytes));
+  }
+
  private:
+  // Restores the pending bytes of the enclosing lists when a list ends, by error or not.
+  struct PendingScope {
+    explicit PendingScope(size_t& p) : pending(p), outer(p) {}
+    ~PendingScope() { pending = outer; }
+    PendingScope(const PendingScope&) = delete;
+    PendingScope& operator=(const PendingScope&) = delete;
+    size_t& pending;
+    const size_t outer;
+  };
+
   ByteReader in_;
+  size_t pending_ = 0;  // bytes the unread elements of the enclosing lists take at least
 };
 
 }  // namespace kovra::base
