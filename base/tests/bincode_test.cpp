@@ -176,6 +176,35 @@ TEST(Bincode, NestedListsReserveOnlyWhatTheOuterElementsLeave) {
   EXPECT_EQ(f.list_room(~uint64_t{0}, 1), 20u);
 }
 
+TEST(Bincode, ListTheInputCannotHoldKeepsNoElementAndFailsAsBefore) {
+  // An outer count of 5 whose first element is a list of three u64 that the input holds,
+  // then the end: the outer elements still to come take the inner list's room, so the
+  // inner list keeps nothing, and the outer list fails at the end as it always did.
+  BincodeWriter w;
+  w.u64(5).u64(3).u64(1).u64(2).u64(3);
+  BincodeReader r(w.bytes());
+  std::vector<size_t> kept;
+  auto outer = r.list<std::vector<uint64_t>>(8, [&](BincodeReader& in) {
+    auto inner = in.list<uint64_t>(8, [](BincodeReader& e) { return e.u64(); });
+    if (inner.ok()) kept.push_back(inner->size());
+    return inner;
+  });
+  ASSERT_FALSE(outer.ok());
+  EXPECT_EQ(outer.error().message, "io error: unexpected end of file");
+  EXPECT_EQ(kept, std::vector<size_t>{0});
+  EXPECT_TRUE(r.empty());
+  // A list whose elements are read although they are shorter than its stated minimum
+  // would lose them: an internal invariant, not a silent loss.
+  BincodeWriter three;
+  three.u64(3).u32(1).u32(2).u32(3);
+  EXPECT_EXIT(
+      {
+        BincodeReader t(three.bytes());
+        (void)t.list<uint32_t>(8, [](BincodeReader& in) { return in.u32(); });
+      },
+      ::testing::ExitedWithCode(101), "dropped the elements of an unmet list");
+}
+
 struct Utf8Case {
   std::string bytes;
   std::string detail;  // empty: valid
