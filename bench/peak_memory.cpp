@@ -160,7 +160,22 @@ std::string read_all(const fs::path& path) {
   return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
 }
 
-void report(benchmark::State& state, const fs::path& input, const ChildRun& run) {
+// Writes the input of `bytes` bytes with `write`, runs the verifier once with `args`, and
+// reports the counters when `expected` holds for the run and its standard output.
+template <class Expected>
+void measure(benchmark::State& state, bool (*write)(const fs::path&, uint64_t),
+             std::vector<std::string> args, const fs::path& input, const TempDir& dir,
+             Expected expected, const char* unexpected) {
+  if (!dir.ok() || !write(input, static_cast<uint64_t>(state.range(0)) * kMegabyte)) {
+    state.SkipWithError("cannot write the crafted input");
+    return;
+  }
+  ChildRun run;
+  for (auto _ : state) run = run_verifier(args, dir.file("out"));
+  if (!run.exited || !expected(run, read_all(dir.file("out")))) {
+    state.SkipWithError(unexpected);
+    return;
+  }
   const auto file_bytes = static_cast<double>(fs::file_size(input));
   state.counters["file_bytes"] = file_bytes;
   state.counters["peak_rss_bytes"] = static_cast<double>(run.peak_rss_bytes);
@@ -168,48 +183,32 @@ void report(benchmark::State& state, const fs::path& input, const ChildRun& run)
 }
 
 void BM_BundleOfFakeAssumptionReceipts(benchmark::State& state) {
-  TempDir dir;
+  const TempDir dir;
   const fs::path bundle = dir.file("assumptions.bundle");
-  if (!dir.ok() || !write_fake_assumption_bundle(bundle, state.range(0) * kMegabyte)) {
-    state.SkipWithError("cannot write the crafted bundle");
-    return;
-  }
-  ChildRun run;
-  for (auto _ : state) {
-    run = run_verifier({bundle.string(), KOVRA_SOURCE_DIR "/data/prices.csv"}, dir.file("out"));
-  }
   // The bundle decodes, and its receipt then fails (status 1): a status 2 would mean it
   // was refused before its receipts were built.
-  if (!run.exited || run.status != 1) {
-    state.SkipWithError("the verifier did not decode the crafted bundle and fail its receipt");
-    return;
-  }
-  report(state, bundle, run);
+  measure(
+      state, write_fake_assumption_bundle, {bundle.string(), KOVRA_SOURCE_DIR "/data/prices.csv"},
+      bundle, dir, [](const ChildRun& run, const std::string&) { return run.status == 1; },
+      "the verifier did not decode the crafted bundle and fail its receipt");
 }
 BENCHMARK(BM_BundleOfFakeAssumptionReceipts)
     ->Arg(10)->Arg(30)->Arg(100)
     ->Iterations(1)->Unit(benchmark::kMillisecond)->UseRealTime();
 
 void BM_AuxPartsUndeclaredArray(benchmark::State& state) {
-  TempDir dir;
+  const TempDir dir;
   const fs::path aux = dir.file("parts.json");
-  if (!dir.ok() || !write_undeclared_array(aux, state.range(0) * kMegabyte)) {
-    state.SkipWithError("cannot write the aux-parts file");
-    return;
-  }
-  ChildRun run;
-  for (auto _ : state) {
-    run = run_verifier({KOVRA_SOURCE_DIR "/data/credential.bundle",
-                        KOVRA_SOURCE_DIR "/data/prices.csv", "--aux", aux.string()},
-                       dir.file("out"));
-  }
   // The file is read as an aux-parts record (its undeclared key skipped) and binds.
-  if (!run.exited || read_all(dir.file("out")).find(
-                         "[✓] aux binding: sealed commitment") == std::string::npos) {
-    state.SkipWithError("the verifier did not accept the aux-parts file");
-    return;
-  }
-  report(state, aux, run);
+  measure(
+      state, write_undeclared_array,
+      {KOVRA_SOURCE_DIR "/data/credential.bundle", KOVRA_SOURCE_DIR "/data/prices.csv", "--aux",
+       aux.string()},
+      aux, dir,
+      [](const ChildRun&, const std::string& out) {
+        return out.find("[✓] aux binding: sealed commitment") != std::string::npos;
+      },
+      "the verifier did not accept the aux-parts file");
 }
 BENCHMARK(BM_AuxPartsUndeclaredArray)
     ->Arg(2)->Arg(20)

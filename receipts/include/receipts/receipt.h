@@ -251,7 +251,7 @@ class AssumptionProof
   using Variant::Variant;
 
   AssumptionProof() = default;
-  AssumptionProof(SuccinctReceipt proof) : Variant(std::in_place_index<1>, std::move(proof)) {}
+  AssumptionProof(SuccinctReceipt proof);
   AssumptionProof(ProofKind proof);
 
   template <class F>
@@ -278,6 +278,10 @@ struct AssumptionReceipt {
 
   friend bool operator==(const AssumptionReceipt&, const AssumptionReceipt&) = default;
 };
+
+// Defined once AssumptionReceipt is complete: they destroy chained receipts.
+inline AssumptionProof::AssumptionProof(SuccinctReceipt proof)
+    : Variant(std::in_place_index<1>, std::move(proof)) {}
 
 inline AssumptionProof::AssumptionProof(ProofKind proof) {
   std::visit([this](auto&& p) { *this = AssumptionProof(std::move(p)); }, std::move(proof));
