@@ -27,7 +27,8 @@ constexpr size_t kMinSegmentBytes = 8 + 4 + 8 + kDigestBytes + kMinClaimBytes;
 constexpr size_t kMinAssumptionReceiptBytes = 4 + 4 + kDigestBytes;
 // seal count, code root, claim digest form, hash name length, params digest, Merkle index
 // and sibling count.
-constexpr size_t kMinSuccinctBytes = 8 + kDigestBytes + (4 + kDigestBytes) + 8 + kDigestBytes + 4 + 8;
+constexpr size_t kMinSuccinctBytes =
+    8 + kDigestBytes + (4 + kDigestBytes) + 8 + kDigestBytes + 4 + 8;
 
 // Each decoded list element takes at most a small multiple of the bytes it is written in
 // (a succinct assumption receipt adds its boxed record).

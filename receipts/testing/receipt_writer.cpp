@@ -46,6 +46,7 @@ void write_pruned_claim(BincodeWriter& w, const Prunable<ReceiptClaim>& c) {
   }
 }
 
+// A proof's members after its kind, its claim written by `claim`.
 void write_body(BincodeWriter& w, const ChainedReceipt& c, ClaimWriter) { write_chained(w, c); }
 
 void write_body(BincodeWriter& w, const SuccinctReceipt& s, ClaimWriter claim) {

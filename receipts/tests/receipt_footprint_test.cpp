@@ -164,8 +164,8 @@ TEST(ReceiptFootprint, AssumptionProofHoldsEveryProofKindUnchanged) {
   g.seal = {1, 2};
   ChainedReceipt c;
   c.params_digest = sample_digest(7);
-  const ProofKind kinds[] = {ProofKind(c), ProofKind(s), ProofKind(g),
-                             ProofKind(FakeReceipt{Prunable<ReceiptClaim>::pruned(sample_digest(8))})};
+  const FakeReceipt f{Prunable<ReceiptClaim>::pruned(sample_digest(8))};
+  const ProofKind kinds[] = {ProofKind(c), ProofKind(s), ProofKind(g), ProofKind(f)};
   for (const ProofKind& kind : kinds) {
     const AssumptionProof proof(kind);
     EXPECT_EQ(proof.index(), kind.index());
