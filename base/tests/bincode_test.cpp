@@ -121,6 +121,90 @@ TEST(Bincode, ListReadsEachElement) {
   EXPECT_EQ(*v, (std::vector<uint32_t>{5, 6, 7}));
 }
 
+TEST(Bincode, ListOfKnownMinimumReservesItsExactLengthOnce) {
+  // 300000 u32 elements: more than the 1 MiB a list without a known minimum reserves.
+  BincodeWriter w;
+  w.u64(300000);
+  for (uint32_t i = 0; i < 300000; ++i) w.u32(i);
+  w.u64(7);  // what follows the list leaves its room unchanged
+  BincodeReader r(w.bytes());
+  auto v = r.list<uint32_t>(4, [](BincodeReader& in) { return in.u32(); });
+  ASSERT_TRUE(v.ok());
+  EXPECT_EQ(v->size(), 300000u);
+  EXPECT_EQ(v->capacity(), 300000u);
+  EXPECT_EQ((*v)[299999], 299999u);
+  // An overstated count reserves no more elements than the input holds, and still fails at
+  // the end of the input.
+  BincodeWriter big;
+  big.u64(~uint64_t{0}).u32(1).u32(2).u32(3);
+  BincodeReader b(big.bytes());
+  auto failed = b.list<uint32_t>(4, [](BincodeReader& in) { return in.u32(); });
+  EXPECT_EQ(failed.error().message, "io error: unexpected end of file");
+  const uint8_t ten[10] = {};
+  EXPECT_EQ(BincodeReader(ten).list_room(~uint64_t{0}, 4), 2u);
+  EXPECT_EQ(BincodeReader(ten).list_room(1, 4), 1u);
+}
+
+TEST(Bincode, NestedListsReserveOnlyWhatTheOuterElementsLeave) {
+  // Three lists of u64: [10, 11], [], [12]. While an outer element is read, the outer
+  // elements still to come take at least 8 bytes each (their count).
+  BincodeWriter w;
+  w.u64(3).u64(2).u64(10).u64(11).u64(0).u64(1).u64(12).u8(0xff);
+  BincodeReader r(w.bytes());
+  std::vector<size_t> rooms;
+  auto lists = r.list<std::vector<uint64_t>>(8, [&](BincodeReader& in) {
+    rooms.push_back(in.list_room(~uint64_t{0}, 8));
+    return in.list<uint64_t>(8, [](BincodeReader& e) { return e.u64(); });
+  });
+  ASSERT_TRUE(lists.ok());
+  EXPECT_EQ(*lists, (std::vector<std::vector<uint64_t>>{{10, 11}, {}, {12}}));
+  for (const auto& l : *lists) EXPECT_EQ(l.capacity(), l.size());
+  // 49 bytes remain at the first element, 16 of them promised to the two after it.
+  EXPECT_EQ(rooms, (std::vector<size_t>{4, 2, 2}));
+  EXPECT_EQ(r.list_room(~uint64_t{0}, 1), 1u);  // nothing stays promised after the list
+
+  // An element that fails releases what its list had promised as well.
+  BincodeWriter bad;
+  bad.u64(3).u64(2).u8(1).u8(7);  // the second bool is invalid; 20 more bytes follow
+  for (int i = 0; i < 20; ++i) bad.u8(0);
+  BincodeReader f(bad.bytes());
+  auto failed = f.list<std::vector<bool>>(8, [](BincodeReader& in) {
+    return in.list<bool>(1, [](BincodeReader& e) { return e.boolean(); });
+  });
+  ASSERT_FALSE(failed.ok());
+  EXPECT_EQ(f.remaining(), 20u);
+  EXPECT_EQ(f.list_room(~uint64_t{0}, 1), 20u);
+}
+
+TEST(Bincode, ListTheInputCannotHoldKeepsNoElementAndFailsAsBefore) {
+  // An outer count of 5 whose first element is a list of three u64 that the input holds,
+  // then the end: the outer elements still to come take the inner list's room, so the
+  // inner list keeps nothing, and the outer list fails at the end as it always did.
+  BincodeWriter w;
+  w.u64(5).u64(3).u64(1).u64(2).u64(3);
+  BincodeReader r(w.bytes());
+  std::vector<size_t> kept;
+  auto outer = r.list<std::vector<uint64_t>>(8, [&](BincodeReader& in) {
+    auto inner = in.list<uint64_t>(8, [](BincodeReader& e) { return e.u64(); });
+    if (inner.ok()) kept.push_back(inner->size());
+    return inner;
+  });
+  ASSERT_FALSE(outer.ok());
+  EXPECT_EQ(outer.error().message, "io error: unexpected end of file");
+  EXPECT_EQ(kept, std::vector<size_t>{0});
+  EXPECT_TRUE(r.empty());
+  // A list whose elements are read although they are shorter than its stated minimum
+  // would lose them: an internal invariant, not a silent loss.
+  BincodeWriter three;
+  three.u64(3).u32(1).u32(2).u32(3);
+  EXPECT_EXIT(
+      {
+        BincodeReader t(three.bytes());
+        (void)t.list<uint32_t>(8, [](BincodeReader& in) { return in.u32(); });
+      },
+      ::testing::ExitedWithCode(101), "dropped the elements of an unmet list");
+}
+
 struct Utf8Case {
   std::string bytes;
   std::string detail;  // empty: valid

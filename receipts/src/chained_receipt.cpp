@@ -30,7 +30,7 @@ base::Result<std::vector<std::pair<Digest, Digest>>, VerificationError> assumpti
 }
 
 VerificationError verify_assumption(const AssumptionReceipt& receipt, const VerifyContext& ctx) {
-  return std::visit(
+  return receipt.kind.visit(
       [&](const auto& p) -> VerificationError {
         using T = std::decay_t<decltype(p)>;
         if constexpr (std::is_same_v<T, ChainedReceipt>) {
@@ -42,8 +42,7 @@ VerificationError verify_assumption(const AssumptionReceipt& receipt, const Veri
         } else {
           return ctx.dev_mode ? VerificationError::ok() : VerificationError::proof_rejected();
         }
-      },
-      receipt.kind);
+      });
 }
 
 }  // namespace
@@ -51,6 +50,7 @@ VerificationError verify_assumption(const AssumptionReceipt& receipt, const Veri
 base::Result<std::vector<std::pair<Digest, Digest>>, Digest> collect_assumption_values(
     const Assumptions& assumptions) {
   std::vector<std::pair<Digest, Digest>> out;
+  out.reserve(assumptions.size());
   for (const auto& a : assumptions) {
     if (a.is_pruned()) return base::Err(a.digest());
     out.emplace_back(a.value().claim_digest, a.value().program_set_root);
@@ -68,9 +68,13 @@ base::Result<ReceiptClaim, VerificationError> chained_receipt_claim(const Chaine
   claim.input = first.input;
   claim.post = last.post;
   claim.exit_code = last.exit_code;
-  std::optional<Output> output = last.output.value();
-  if (output) output->assumptions = Assumptions{};
-  claim.output = std::move(output);
+  // The chain's output without its assumptions, which the assumption receipts resolved.
+  const std::optional<Output>& output = last.output.value();
+  if (output) {
+    claim.output = std::optional<Output>(Output{output->journal, Assumptions{}});
+  } else {
+    claim.output = std::optional<Output>();
+  }
   return claim;
 }
 
@@ -79,14 +83,12 @@ base::Result<Digest, VerificationError> assumption_claim_digest(const Assumption
     KOVRA_ASSIGN_OR_RETURN(const ReceiptClaim claim, chained_receipt_claim(*chained));
     return claim.digest();
   }
-  return std::visit(
-      [](const auto& p) -> Digest {
-        if constexpr (std::is_same_v<std::decay_t<decltype(p)>, ChainedReceipt>)
-          return Digest::zero();  // handled above
-        else
-          return stored_claim_digest(p.claim);
-      },
-      receipt.kind);
+  return receipt.kind.visit([](const auto& p) -> Digest {
+    if constexpr (std::is_same_v<std::decay_t<decltype(p)>, ChainedReceipt>)
+      return Digest::zero();  // handled above
+    else
+      return stored_claim_digest(p.claim);
+  });
 }
 
 VerificationError verify_chained_receipt(const ChainedReceipt& chained, const VerifyContext& ctx) {

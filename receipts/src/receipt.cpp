@@ -13,6 +13,31 @@ constexpr uint32_t kProofKinds = 4;  // Chained, Succinct, Groth16, Fake
 constexpr uint32_t kPrunableTags = 2;  // Value, Pruned
 constexpr uint32_t kExitKinds = 4;
 
+// The fewest bytes each kind of list element is written in, which bound what its list
+// reserves. A Prunable member takes at least its tag and the smaller of its two forms;
+// counts are u64.
+constexpr size_t kDigestBytes = 32;
+constexpr size_t kMinAssumptionBytes = 4 + kDigestBytes;  // the digest form
+// pre and post (tag, digest), a kind-only exit code, input and output (tag, absent option).
+constexpr size_t kMinClaimBytes = 2 * (4 + kDigestBytes) + 4 + 2 * (4 + 1);
+// seal count, index, hash name length, params digest, claim.
+constexpr size_t kMinSegmentBytes = 8 + 4 + 8 + kDigestBytes + kMinClaimBytes;
+// The kind and a fake receipt's claim in digest form (the smallest of the four kinds; the
+// value form of an assumption receipt's claim is always refused).
+constexpr size_t kMinAssumptionReceiptBytes = 4 + 4 + kDigestBytes;
+// seal count, code root, claim digest form, hash name length, params digest, Merkle index
+// and sibling count.
+constexpr size_t kMinSuccinctBytes =
+    8 + kDigestBytes + (4 + kDigestBytes) + 8 + kDigestBytes + 4 + 8;
+
+// Each decoded list element takes at most a small multiple of the bytes it is written in
+// (a succinct assumption receipt adds its boxed record).
+static_assert(sizeof(AssumptionReceipt) <= 3 * kMinAssumptionReceiptBytes);
+static_assert(sizeof(AssumptionReceipt) + sizeof(SuccinctReceipt) <= 3 * (4 + kMinSuccinctBytes));
+static_assert(sizeof(Rv32imReceipt) <= 2 * kMinSegmentBytes);
+static_assert(sizeof(Prunable<Assumption>) <= 2 * kMinAssumptionBytes);
+static_assert(sizeof(Prunable<ReceiptClaim>) <= 2 * (4 + kDigestBytes));
+
 // A Prunable member: tag 1 and its digest, or tag 0 and the value, read by `read_value`.
 template <class T, class ReadValue>
 Result<Prunable<T>, BincodeError> read_prunable(BincodeReader& in, ReadValue read_value) {
@@ -75,7 +100,8 @@ Result<Output, BincodeError> read_output_value(BincodeReader& in) {
                                           in, [](BincodeReader& r) { return r.byte_string(); }));
   KOVRA_ASSIGN_OR_RETURN(out.assumptions,
                          read_prunable<Assumptions>(in, [](BincodeReader& r) {
-                           return r.list<Prunable<Assumption>>(read_assumption);
+                           return r.list<Prunable<Assumption>>(kMinAssumptionBytes,
+                                                               read_assumption);
                          }));
   return out;
 }
@@ -103,56 +129,59 @@ Result<Prunable<ReceiptClaim>, BincodeError> read_pruned_claim(BincodeReader& in
 
 using ClaimReader = Result<Prunable<ReceiptClaim>, BincodeError> (*)(BincodeReader&);
 
+// The records below are built from their members once all are read: a default record
+// would first allocate the boxed value of its claim only to drop it.
 Result<Rv32imReceipt, BincodeError> read_segment(BincodeReader& in) {
-  Rv32imReceipt s;
-  KOVRA_ASSIGN_OR_RETURN(s.seal, in.word_list());
-  KOVRA_ASSIGN_OR_RETURN(s.index, in.u32());
-  KOVRA_ASSIGN_OR_RETURN(s.hash_name, in.text());
-  KOVRA_ASSIGN_OR_RETURN(s.params_digest, in.digest());
-  KOVRA_ASSIGN_OR_RETURN(s.claim, ReceiptClaim::read_bincode(in));
-  return s;
+  KOVRA_ASSIGN_OR_RETURN(std::vector<uint32_t> seal, in.word_list());
+  KOVRA_ASSIGN_OR_RETURN(const uint32_t index, in.u32());
+  KOVRA_ASSIGN_OR_RETURN(std::string hash_name, in.text());
+  KOVRA_ASSIGN_OR_RETURN(const Digest params_digest, in.digest());
+  KOVRA_ASSIGN_OR_RETURN(ReceiptClaim claim, ReceiptClaim::read_bincode(in));
+  return Rv32imReceipt{std::move(seal), index, std::move(hash_name), params_digest,
+                       std::move(claim)};
 }
 
 Result<SuccinctReceipt, BincodeError> read_succinct(BincodeReader& in, ClaimReader claim) {
-  SuccinctReceipt s;
-  KOVRA_ASSIGN_OR_RETURN(s.seal, in.word_list());
-  KOVRA_ASSIGN_OR_RETURN(s.code_root, in.digest());
-  KOVRA_ASSIGN_OR_RETURN(s.claim, claim(in));
-  KOVRA_ASSIGN_OR_RETURN(s.hash_name, in.text());
-  KOVRA_ASSIGN_OR_RETURN(s.params_digest, in.digest());
-  KOVRA_ASSIGN_OR_RETURN(s.code_root_proof, MerkleInclusionProof::read_bincode(in));
-  return s;
+  KOVRA_ASSIGN_OR_RETURN(std::vector<uint32_t> seal, in.word_list());
+  KOVRA_ASSIGN_OR_RETURN(const Digest code_root, in.digest());
+  KOVRA_ASSIGN_OR_RETURN(Prunable<ReceiptClaim> c, claim(in));
+  KOVRA_ASSIGN_OR_RETURN(std::string hash_name, in.text());
+  KOVRA_ASSIGN_OR_RETURN(const Digest params_digest, in.digest());
+  KOVRA_ASSIGN_OR_RETURN(MerkleInclusionProof code_root_proof,
+                         MerkleInclusionProof::read_bincode(in));
+  return SuccinctReceipt{std::move(seal), code_root,     std::move(c),
+                         std::move(hash_name), params_digest, std::move(code_root_proof)};
 }
 
 Result<Groth16Receipt, BincodeError> read_groth16(BincodeReader& in, ClaimReader claim) {
-  Groth16Receipt g;
-  KOVRA_ASSIGN_OR_RETURN(g.seal, in.byte_string());
-  KOVRA_ASSIGN_OR_RETURN(g.claim, claim(in));
-  KOVRA_ASSIGN_OR_RETURN(g.params_digest, in.digest());
-  return g;
+  KOVRA_ASSIGN_OR_RETURN(std::vector<uint8_t> seal, in.byte_string());
+  KOVRA_ASSIGN_OR_RETURN(Prunable<ReceiptClaim> c, claim(in));
+  KOVRA_ASSIGN_OR_RETURN(const Digest params_digest, in.digest());
+  return Groth16Receipt{std::move(seal), std::move(c), params_digest};
 }
 
-// One proof of kind `kind`; `depth` is the nesting level a chained proof would take.
-Result<ProofKind, BincodeError> read_proof(BincodeReader& in, uint32_t kind, ClaimReader claim,
-                                          int depth) {
+// One proof of kind `kind` as a ProofKind or an AssumptionProof, whose alternatives come in
+// the same order; `depth` is the nesting level a chained proof would take.
+template <class Proof>
+Result<Proof, BincodeError> read_proof(BincodeReader& in, uint32_t kind, ClaimReader claim,
+                                       int depth) {
   switch (kind) {
     case 0: {
       KOVRA_ASSIGN_OR_RETURN(ChainedReceipt c, ChainedReceipt::read_bincode(in, depth));
-      return ProofKind(std::in_place_index<0>, std::move(c));
+      return Proof(std::in_place_index<0>, std::move(c));
     }
     case 1: {
       KOVRA_ASSIGN_OR_RETURN(SuccinctReceipt s, read_succinct(in, claim));
-      return ProofKind(std::in_place_index<1>, std::move(s));
+      return Proof(std::in_place_index<1>, std::move(s));
     }
     case 2: {
       KOVRA_ASSIGN_OR_RETURN(Groth16Receipt g, read_groth16(in, claim));
-      return ProofKind(std::in_place_index<2>, std::move(g));
+      return Proof(std::in_place_index<2>, std::move(g));
     }
     default: {
       KOVRA_INVARIANT(kind == 3, "proof kind checked against the kind count");
-      FakeReceipt f;
-      KOVRA_ASSIGN_OR_RETURN(f.claim, claim(in));
-      return ProofKind(std::in_place_index<3>, std::move(f));
+      KOVRA_ASSIGN_OR_RETURN(Prunable<ReceiptClaim> c, claim(in));
+      return Proof(std::in_place_index<3>, FakeReceipt{std::move(c)});
     }
   }
 }
@@ -177,8 +206,9 @@ Result<ReceiptClaim, BincodeError> ReceiptClaim::read_bincode(BincodeReader& in)
 Result<MerkleInclusionProof, BincodeError> MerkleInclusionProof::read_bincode(BincodeReader& in) {
   MerkleInclusionProof p;
   KOVRA_ASSIGN_OR_RETURN(p.index, in.u32());
-  KOVRA_ASSIGN_OR_RETURN(p.siblings,
-                         in.list<Digest>([](BincodeReader& r) { return r.digest(); }));
+  KOVRA_ASSIGN_OR_RETURN(p.siblings, in.list<Digest>(kDigestBytes, [](BincodeReader& r) {
+    return r.digest();
+  }));
   return p;
 }
 
@@ -187,14 +217,18 @@ Result<ChainedReceipt, BincodeError> ChainedReceipt::read_bincode(BincodeReader&
     return Err(BincodeError::nesting_too_deep(nesting_too_deep_message()));
   }
   ChainedReceipt c;
-  KOVRA_ASSIGN_OR_RETURN(c.segments, in.list<Rv32imReceipt>(read_segment));
+  KOVRA_ASSIGN_OR_RETURN(c.segments, in.list<Rv32imReceipt>(kMinSegmentBytes, read_segment));
   KOVRA_ASSIGN_OR_RETURN(
       c.assumption_receipts,
-      in.list<AssumptionReceipt>([depth](BincodeReader& r) -> Result<AssumptionReceipt, BincodeError> {
-        KOVRA_ASSIGN_OR_RETURN(const uint32_t kind, r.variant_index(kProofKinds));
-        KOVRA_ASSIGN_OR_RETURN(ProofKind proof, read_proof(r, kind, read_pruned_claim, depth + 1));
-        return AssumptionReceipt{std::move(proof)};
-      }));
+      in.list<AssumptionReceipt>(
+          kMinAssumptionReceiptBytes,
+          [depth](BincodeReader& r) -> Result<AssumptionReceipt, BincodeError> {
+            KOVRA_ASSIGN_OR_RETURN(const uint32_t kind, r.variant_index(kProofKinds));
+            KOVRA_ASSIGN_OR_RETURN(
+                AssumptionProof proof,
+                read_proof<AssumptionProof>(r, kind, read_pruned_claim, depth + 1));
+            return AssumptionReceipt{std::move(proof)};
+          }));
   KOVRA_ASSIGN_OR_RETURN(c.params_digest, in.digest());
   return c;
 }
@@ -202,7 +236,7 @@ Result<ChainedReceipt, BincodeError> ChainedReceipt::read_bincode(BincodeReader&
 Result<Receipt, BincodeError> Receipt::read_bincode(BincodeReader& in) {
   Receipt r;
   KOVRA_ASSIGN_OR_RETURN(const uint32_t kind, in.variant_index(kProofKinds));
-  KOVRA_ASSIGN_OR_RETURN(r.proof.kind, read_proof(in, kind, read_prunable_claim, 1));
+  KOVRA_ASSIGN_OR_RETURN(r.proof.kind, read_proof<ProofKind>(in, kind, read_prunable_claim, 1));
   KOVRA_ASSIGN_OR_RETURN(r.journal, in.byte_string());
   KOVRA_ASSIGN_OR_RETURN(r.params_digest, in.digest());
   return r;

@@ -1,37 +1,12 @@
 #include "receipts/stark_receipts.h"
 
+#include "receipts/rv32im_globals.h"
 #include "stark/verify.h"
 
 namespace kovra::receipts {
 namespace {
 
-// Where the claim's parts sit among the 90 globals (index g is seal word g + 1).
-constexpr size_t kInputDigest = 0;
-constexpr size_t kTerminate = 16;
-constexpr size_t kOutputDigest = 17;
-constexpr size_t kPreStateRoot = 54;
-constexpr size_t kPostStateRoot = 70;
-constexpr size_t kExitCode = 86;
-constexpr size_t kHaltType = 87;
 constexpr size_t kGlobalCount = 90;
-
-uint32_t read_global_word(std::span<const uint32_t> globals, size_t g) {
-  return stark::BabyBearElem::from_raw(globals[g]).to_u32();
-}
-
-// Eight (low, high) half-word pairs from global `base`: digest word i = low + 65536 * high.
-base::Result<Digest, std::string> read_global_digest(std::span<const uint32_t> globals,
-                                                     size_t base) {
-  Digest d;
-  for (size_t i = 0; i < 8; ++i) {
-    const uint32_t low = read_global_word(globals, base + 2 * i);
-    const uint32_t high = read_global_word(globals, base + 2 * i + 1);
-    if (low > 0xffff || high > 0xffff)
-      return base::Err(std::string("digest half-word out of range"));
-    d.words[i] = low | high << 16;
-  }
-  return d;
-}
 
 }  // namespace
 
@@ -39,18 +14,21 @@ base::Result<ReceiptClaim, std::string> decode_segment_claim(std::span<const uin
   if (seal.empty() || seal[0] != 2) return base::Err(std::string("seal version mismatch"));
   KOVRA_INVARIANT(seal.size() > kGlobalCount, "the caller has checked the globals");
   const std::span<const uint32_t> globals = seal.subspan(1, kGlobalCount);
-  KOVRA_ASSIGN_OR_RETURN(const Digest pre_root, read_global_digest(globals, kPreStateRoot));
-  KOVRA_ASSIGN_OR_RETURN(Digest post_root, read_global_digest(globals, kPostStateRoot));
-  KOVRA_ASSIGN_OR_RETURN(const Digest input, read_global_digest(globals, kInputDigest));
-  KOVRA_ASSIGN_OR_RETURN(const Digest output, read_global_digest(globals, kOutputDigest));
-  const uint32_t terminate = read_global_word(globals, kTerminate);
-  uint32_t tail[4];
-  for (size_t i = 0; i < 4; ++i) tail[i] = read_global_word(globals, kExitCode + i);
+  const Rv32imGlobalsLayout& layout = rv32im_globals_layout();
+  KOVRA_ASSIGN_OR_RETURN(const Digest pre_root, read_global_digest(globals, *layout.pre_state));
+  KOVRA_ASSIGN_OR_RETURN(Digest post_root, read_global_digest(globals, *layout.post_state));
+  KOVRA_ASSIGN_OR_RETURN(const Digest input, read_global_digest(globals, *layout.input));
+  KOVRA_ASSIGN_OR_RETURN(const Digest output, read_global_digest(globals, *layout.output));
+  const uint32_t terminate = read_global_word(globals, *layout.terminate);
+  // exit code, halt type and the two further half-words
+  const uint32_t tail[4] = {
+      read_global_word(globals, *layout.exit_code), read_global_word(globals, *layout.halt_type),
+      read_global_word(globals, *layout.extra_0), read_global_word(globals, *layout.extra_1)};
   ReceiptClaim claim;
   if (terminate == 1) {
     for (uint32_t v : tail)
       if (v > 0xffff) return base::Err(std::string("exit word out of range"));
-    const uint32_t halt_type = tail[kHaltType - kExitCode];
+    const uint32_t halt_type = tail[1];
     if (halt_type == 0) {
       claim.exit_code = ExitCode::halted(tail[0]);
       post_root = Digest::zero();

@@ -1,8 +1,7 @@
 #include "receipts/word_codec.h"
 
+#include <algorithm>
 #include <utility>
-
-#include "base/byte_reader.h"
 
 namespace kovra::receipts {
 
@@ -112,7 +111,7 @@ Result<std::array<uint8_t, 32>, WordCodecError> WordReader::next_array32() {
 Result<std::vector<uint32_t>, WordCodecError> WordReader::next_u32_list() {
   KOVRA_ASSIGN_OR_RETURN(const uint32_t n, next_u32());
   std::vector<uint32_t> out;
-  out.reserve(base::preallocation_cap(n, sizeof(uint32_t)));
+  out.reserve(std::min<size_t>(n, remaining()));  // one word each
   for (uint32_t i = 0; i < n; ++i) {
     KOVRA_ASSIGN_OR_RETURN(const uint32_t w, next_u32());
     out.push_back(w);
@@ -123,7 +122,7 @@ Result<std::vector<uint32_t>, WordCodecError> WordReader::next_u32_list() {
 Result<std::vector<I128>, WordCodecError> WordReader::next_u128_list() {
   KOVRA_ASSIGN_OR_RETURN(const uint32_t n, next_u32());
   std::vector<I128> out;
-  out.reserve(base::preallocation_cap(n, 16));
+  out.reserve(std::min<size_t>(n, remaining() / 4));  // four words each
   for (uint32_t i = 0; i < n; ++i) {
     KOVRA_ASSIGN_OR_RETURN(const I128 v, next_u128());
     out.push_back(v);

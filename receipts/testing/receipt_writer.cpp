@@ -46,23 +46,23 @@ void write_pruned_claim(BincodeWriter& w, const Prunable<ReceiptClaim>& c) {
   }
 }
 
-void write_proof(BincodeWriter& w, const ProofKind& proof, ClaimWriter claim) {
-  w.u32(static_cast<uint32_t>(proof.index()));
-  if (const auto* c = std::get_if<ChainedReceipt>(&proof)) {
-    write_chained(w, *c);
-  } else if (const auto* s = std::get_if<SuccinctReceipt>(&proof)) {
-    w.word_list(s->seal).digest(s->code_root);
-    claim(w, s->claim);
-    w.text(s->hash_name).digest(s->params_digest);
-    write_merkle_proof(w, s->code_root_proof);
-  } else if (const auto* g = std::get_if<Groth16Receipt>(&proof)) {
-    w.byte_string(g->seal);
-    claim(w, g->claim);
-    w.digest(g->params_digest);
-  } else {
-    claim(w, std::get<FakeReceipt>(proof).claim);
-  }
+// A proof's members after its kind, its claim written by `claim`.
+void write_body(BincodeWriter& w, const ChainedReceipt& c, ClaimWriter) { write_chained(w, c); }
+
+void write_body(BincodeWriter& w, const SuccinctReceipt& s, ClaimWriter claim) {
+  w.word_list(s.seal).digest(s.code_root);
+  claim(w, s.claim);
+  w.text(s.hash_name).digest(s.params_digest);
+  write_merkle_proof(w, s.code_root_proof);
 }
+
+void write_body(BincodeWriter& w, const Groth16Receipt& g, ClaimWriter claim) {
+  w.byte_string(g.seal);
+  claim(w, g.claim);
+  w.digest(g.params_digest);
+}
+
+void write_body(BincodeWriter& w, const FakeReceipt& f, ClaimWriter claim) { claim(w, f.claim); }
 
 }  // namespace
 
@@ -98,11 +98,13 @@ void write_chained(BincodeWriter& w, const ChainedReceipt& chained) {
 }
 
 void write_assumption_receipt(BincodeWriter& w, const AssumptionReceipt& receipt) {
-  write_proof(w, receipt.kind, write_pruned_claim);
+  w.u32(static_cast<uint32_t>(receipt.kind.index()));
+  receipt.kind.visit([&](const auto& p) { write_body(w, p, write_pruned_claim); });
 }
 
 void write_receipt(BincodeWriter& w, const Receipt& receipt) {
-  write_proof(w, receipt.proof.kind, write_top_claim);
+  w.u32(static_cast<uint32_t>(receipt.proof.kind.index()));
+  std::visit([&](const auto& p) { write_body(w, p, write_top_claim); }, receipt.proof.kind);
   w.byte_string(receipt.journal).digest(receipt.params_digest);
 }
 

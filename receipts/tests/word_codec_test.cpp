@@ -148,5 +148,25 @@ TEST(WordCodec, Lists) {
   }
 }
 
+TEST(WordCodec, LongListsAreAllocatedAtTheirExactLength) {
+  // Beyond the 1 MiB that a list's length alone may reserve, so growth would show.
+  std::vector<uint32_t> words(300'000);
+  for (uint32_t i = 0; i < words.size(); ++i) words[i] = i;
+  std::vector<I128> values(70'000);
+  for (size_t i = 0; i < values.size(); ++i) values[i] = -static_cast<I128>(i);
+  WordWriter w;
+  w.u32_list(words).i128_list(values).u32(0);  // a word after the lists changes nothing
+  std::vector<uint8_t> s;
+  auto r = reader_of(w, s);
+  auto u = r.next_u32_list();
+  ASSERT_TRUE(u.ok());
+  EXPECT_EQ(*u, words);
+  EXPECT_EQ(u->capacity(), words.size());
+  auto v = r.next_u128_list();
+  ASSERT_TRUE(v.ok());
+  EXPECT_EQ(*v, values);
+  EXPECT_EQ(v->capacity(), values.size());
+}
+
 }  // namespace
 }  // namespace kovra::receipts

@@ -11,13 +11,17 @@
 //   fixed array, Digest      the elements in order, no count
 //
 // BincodeReader walks a borrowed buffer front to back over a ByteReader. Every read checks
-// its length against the bytes that remain before anything is touched or allocated; a count
-// read from the input reserves at most preallocation_cap() elements before the elements
-// arrive, so a huge count in a short input fails at the end of the input without exhausting
-// memory. The first failure is returned as a BincodeError whose message is the decoder's
-// text as users see it, for example "io error: unexpected end of file".
+// its length against the bytes that remain before anything is touched or allocated, so a
+// huge count in a short input fails at the end of the input without exhausting memory.
+// A list whose elements take at least a known number of bytes each reserves room for no
+// more elements than the input can still hold (list_room): the list of a complete input is
+// allocated once at its exact length, and one whose count overstates the input, which the
+// decode cannot survive, keeps none of its elements. The first failure is returned as a
+// BincodeError whose message is the decoder's text as users see it, for example "io error:
+// unexpected end of file".
 #pragma once
 
+#include <algorithm>
 #include <array>
 #include <cstddef>
 #include <cstdint>
@@ -29,6 +33,7 @@
 
 #include "base/byte_reader.h"
 #include "base/digest.h"
+#include "base/invariant.h"
 #include "base/result.h"
 
 namespace kovra::base {
@@ -114,7 +119,8 @@ class BincodeReader {
   Result<std::string, BincodeError> text();
 
   // A u64 count, then that many elements, each read by `read_one(*this)`, which returns a
-  // Result<T, BincodeError>.
+  // Result<T, BincodeError>. Reserves preallocation_cap() elements, then grows as they
+  // arrive.
   template <class T, class ReadOne>
   Result<std::vector<T>, BincodeError> list(ReadOne&& read_one) {
     KOVRA_ASSIGN_OR_RETURN(const uint64_t n, count());
@@ -127,8 +133,64 @@ class BincodeReader {
     return out;
   }
 
+  // The same for elements that each take at least `min_bytes` (> 0) bytes of input:
+  // reserves list_room(count, min_bytes) elements, which is the whole count whenever the
+  // input holds it, and while an element is read, the elements still to come count as
+  // taken, so that lists nested in it reserve only what is left.
+  //
+  // A count beyond list_room cannot be met by the input: the decode is bound to fail,
+  // in this list or in one around it. Its elements are still read one by one, so that the
+  // failure is the same, but none is kept (the list then comes back empty, and the error
+  // of a list around it follows). Should the outermost list succeed all the same, a
+  // `min_bytes` was wrong: an internal invariant.
+  template <class T, class ReadOne>
+  Result<std::vector<T>, BincodeError> list(size_t min_bytes, ReadOne&& read_one) {
+    KOVRA_ASSIGN_OR_RETURN(const uint64_t n, count());
+    const size_t room = list_room(n, min_bytes);
+    const bool unmet = n > room;
+    std::vector<T> out;
+    if (!unmet) out.reserve(room);
+    const ListScope scope(*this);
+    for (uint64_t i = 0; i < n; ++i) {
+      pending_ = scope.outer_pending +
+                 static_cast<size_t>(std::min<uint64_t>(n - 1 - i, room)) * min_bytes;
+      KOVRA_ASSIGN_OR_RETURN(T item, read_one(*this));
+      if (!unmet) out.push_back(std::move(item));
+    }
+    if (unmet) dropped_ = true;
+    KOVRA_INVARIANT(!(dropped_ && list_depth_ == 1),
+                    "a decode that dropped the elements of an unmet list succeeded");
+    return out;
+  }
+
+  // How many of `count` elements of at least `min_bytes` bytes each the remaining input can
+  // hold, less the bytes that the elements still to come of the lists being read take.
+  size_t list_room(uint64_t count, size_t min_bytes) const {
+    const size_t free = remaining() > pending_ ? remaining() - pending_ : 0;
+    return static_cast<size_t>(std::min<uint64_t>(count, free / min_bytes));
+  }
+
  private:
+  // One list being read: restores the enclosing lists' pending bytes when it ends, by
+  // error or not, and forgets dropped elements once the outermost list ends.
+  struct ListScope {
+    explicit ListScope(BincodeReader& r) : reader(r), outer_pending(r.pending_) {
+      ++reader.list_depth_;
+    }
+    ~ListScope() {
+      reader.pending_ = outer_pending;
+      if (--reader.list_depth_ == 0) reader.dropped_ = false;
+    }
+    ListScope(const ListScope&) = delete;
+    ListScope& operator=(const ListScope&) = delete;
+    BincodeReader& reader;
+    const size_t outer_pending;
+  };
+
   ByteReader in_;
+  size_t pending_ = 0;     // bytes the unread elements of the enclosing lists take at least
+  int list_depth_ = 0;     // lists of known minimum being read, one inside the other
+  bool dropped_ = false;   // an unmet list inside the outermost one dropped its elements
 };
 
 }  // namespace kovra::base

@@ -20,11 +20,20 @@
 // receipts. The reader refuses a nesting deeper than kMaxChainedNesting chained receipts
 // (top level included) with a decode error, so that decoding, destruction and every later
 // walk over a decoded receipt recurse a bounded number of levels.
+//
+// Size in memory: a decoded record takes at most a few times the bytes it is written in,
+// whatever its kind, so that a file's records never cost more than a small multiple of the
+// file. Large members that are often absent are boxed (receipts/boxed.h): a Prunable value
+// larger than two digests, and the succinct kind among assumption receipts, whose list is
+// otherwise as wide per receipt as its largest kind while a fake one is written in 40 bytes.
+// Every list is read at its exact length (base/bincode.h).
 #pragma once
 
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <type_traits>
+#include <utility>
 #include <variant>
 #include <vector>
 
@@ -33,6 +42,7 @@
 #include "base/invariant.h"
 #include "base/result.h"
 #include "base/verification_error.h"
+#include "receipts/boxed.h"
 
 namespace kovra::receipts {
 
@@ -48,8 +58,13 @@ inline constexpr int kMaxChainedNesting = 64;
 // A claim member held either as its value or only as its digest. Digests never tell the
 // two forms apart: the digest form holds exactly the digest the value would have.
 // Binary form: u32 tag, 0 then the value, 1 then the Digest.
+// A value larger than two digests is kept on the heap (Boxed), so that the digest form of
+// a large member takes little more than its digest.
 template <class T>
 class Prunable {
+  static constexpr bool kBoxed = sizeof(T) > 2 * sizeof(Digest);
+  using Stored = std::conditional_t<kBoxed, Boxed<T>, T>;
+
  public:
   // The value form (a default value when default-constructed).
   Prunable() = default;
@@ -60,11 +75,13 @@ class Prunable {
   bool is_value() const { return form_.index() == 0; }
   const T& value() const {
     KOVRA_INVARIANT(is_value(), "value() of a pruned member");
-    return std::get<0>(form_);
+    if constexpr (kBoxed) return *std::get<0>(form_);
+    else return std::get<0>(form_);
   }
   T& value() {
     KOVRA_INVARIANT(is_value(), "value() of a pruned member");
-    return std::get<0>(form_);
+    if constexpr (kBoxed) return *std::get<0>(form_);
+    else return std::get<0>(form_);
   }
   const Digest& digest() const {
     KOVRA_INVARIANT(is_pruned(), "digest() of a member held as a value");
@@ -75,7 +92,7 @@ class Prunable {
 
  private:
   Prunable(const Digest& d, int) : form_(std::in_place_index<1>, d) {}
-  std::variant<T, Digest> form_;
+  std::variant<Stored, Digest> form_;
 };
 
 struct SystemState {
@@ -224,13 +241,51 @@ struct ReceiptProof {
   friend bool operator==(const ReceiptProof&, const ReceiptProof&) = default;
 };
 
+// The proof of an assumption receipt: the four kinds in ProofKind's order, the succinct one
+// boxed. std::get, std::get_if and std::holds_alternative apply to it as to ProofKind for
+// the other three kinds; `visit` hands every kind, the succinct one unboxed, to `f`.
+class AssumptionProof
+    : public std::variant<ChainedReceipt, Boxed<SuccinctReceipt>, Groth16Receipt, FakeReceipt> {
+ public:
+  using Variant = std::variant<ChainedReceipt, Boxed<SuccinctReceipt>, Groth16Receipt, FakeReceipt>;
+  using Variant::Variant;
+
+  AssumptionProof() = default;
+  AssumptionProof(SuccinctReceipt proof);
+  AssumptionProof(ProofKind proof);
+
+  template <class F>
+  decltype(auto) visit(F&& f) const {
+    return std::visit(
+        [&f](const auto& p) -> decltype(auto) {
+          if constexpr (std::is_same_v<std::decay_t<decltype(p)>, Boxed<SuccinctReceipt>>)
+            return f(*p);
+          else
+            return f(p);
+        },
+        static_cast<const Variant&>(*this));
+  }
+
+  friend bool operator==(const AssumptionProof& a, const AssumptionProof& b) {
+    return static_cast<const Variant&>(a) == static_cast<const Variant&>(b);
+  }
+};
+
 // The proof of one assumption of a chained receipt. Decoded receipts hold every claim of a
 // succinct, Groth16 or fake assumption receipt in digest form.
 struct AssumptionReceipt {
-  ProofKind kind;
+  AssumptionProof kind;
 
   friend bool operator==(const AssumptionReceipt&, const AssumptionReceipt&) = default;
 };
+
+// Defined once AssumptionReceipt is complete: they destroy chained receipts.
+inline AssumptionProof::AssumptionProof(SuccinctReceipt proof)
+    : Variant(std::in_place_index<1>, std::move(proof)) {}
+
+inline AssumptionProof::AssumptionProof(ProofKind proof) {
+  std::visit([this](auto&& p) { *this = AssumptionProof(std::move(p)); }, std::move(proof));
+}
 
 inline bool operator==(const ChainedReceipt& a, const ChainedReceipt& b) {
   return a.segments == b.segments && a.assumption_receipts == b.assumption_receipts &&

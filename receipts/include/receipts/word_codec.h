@@ -14,9 +14,10 @@
 //                                                   (else InvalidOptionTag)
 //   list            a u32 length word n, then n elements
 //
-// Running out of words inside any element is UnexpectedEnd. A list's length reserves at most
-// about 1 MiB of elements before they arrive. Decoding stops after a record's last element;
-// words that follow are never read.
+// Running out of words inside any element is UnexpectedEnd. A list's length reserves no more
+// elements than the words that remain can hold, so a list read to its end is allocated once
+// at its exact length. Decoding stops after a record's last element; words that follow are
+// never read.
 #pragma once
 
 #include <array>

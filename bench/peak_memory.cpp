@@ -1,0 +1,217 @@
+// Peak memory of the verifier against the size of a hostile input (target: a small multiple
+// of the file, at most 4x for a bundle, 8x for a JSON side file).
+//
+// Each benchmark writes one crafted file into a temporary directory, runs the built
+// `verifier` on it as a child process (fork and exec) and takes the child's peak resident
+// set from wait4. Counters: file_bytes, peak_rss_bytes and ratio (peak over file size). The
+// bench process writes its files in small chunks, so that the child's peak is its own (a
+// forked child starts from its parent's resident set).
+//
+//   BM_BundleOfFakeAssumptionReceipts/MB   a credential bundle of MB megabytes whose chained
+//       receipt holds one segment and as many fake assumption receipts (40 bytes each, the
+//       smallest record of the receipt model) as fill it
+//   BM_AuxPartsUndeclaredArray/MB          {"padding":[0,0,...]} of MB megabytes, an array
+//       under a key the aux-parts record does not declare, passed with --aux to the shipped
+//       example data/credential.bundle data/prices.csv
+#include <benchmark/benchmark.h>
+
+#include <fcntl.h>
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <string>
+#include <vector>
+
+#include "kovra-core/testing/bundle_writer.h"
+#include "receipts/testing/receipt_writer.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+namespace rt = kovra::receipts::testing;
+using kovra::base::testing::BincodeWriter;
+
+constexpr uint64_t kMegabyte = 1'000'000;
+
+// A fresh directory under the system's temporary directory, removed with the object.
+class TempDir {
+ public:
+  TempDir() {
+    std::string pattern = (fs::temp_directory_path() / "kovra-peak-XXXXXX").string();
+    if (mkdtemp(pattern.data()) != nullptr) path_ = pattern;
+  }
+  ~TempDir() {
+    std::error_code ignored;
+    if (!path_.empty()) fs::remove_all(path_, ignored);
+  }
+  TempDir(const TempDir&) = delete;
+  TempDir& operator=(const TempDir&) = delete;
+
+  bool ok() const { return !path_.empty(); }
+  fs::path file(const char* name) const { return path_ / name; }
+
+ private:
+  fs::path path_;
+};
+
+// Writes `head`, then `unit` `count` times, then `tail`, a few thousand units per write.
+bool write_repeated(const fs::path& path, const std::vector<uint8_t>& head,
+                    const std::vector<uint8_t>& unit, uint64_t count,
+                    const std::vector<uint8_t>& tail) {
+  std::FILE* f = std::fopen(path.c_str(), "wb");
+  if (f == nullptr) return false;
+  std::vector<uint8_t> chunk;
+  const uint64_t per_chunk = std::max<uint64_t>(1, (64 * 1024) / unit.size());
+  for (uint64_t i = 0; i < per_chunk; ++i) chunk.insert(chunk.end(), unit.begin(), unit.end());
+  bool ok = std::fwrite(head.data(), 1, head.size(), f) == head.size();
+  for (uint64_t left = count; ok && left > 0;) {
+    const uint64_t n = std::min(left, per_chunk);
+    ok = std::fwrite(chunk.data(), unit.size(), n, f) == n;
+    left -= n;
+  }
+  ok = ok && std::fwrite(tail.data(), 1, tail.size(), f) == tail.size();
+  return std::fclose(f) == 0 && ok;
+}
+
+// A credential bundle of about `bytes` bytes: the sample core, a chained receipt of one
+// segment (its claim in value form) and fake assumption receipts up to the size.
+bool write_fake_assumption_bundle(const fs::path& path, uint64_t bytes) {
+  kovra::core::CredentialBundle b = kovra::core::testing::sample_credential_bundle(false);
+  kovra::receipts::ChainedReceipt chain;
+  kovra::receipts::Rv32imReceipt segment;
+  segment.seal = {1, 2, 3};
+  segment.hash_name = "poseidon2";
+  segment.claim = rt::sample_claim(b.receipt.journal);
+  chain.segments.push_back(segment);
+  chain.params_digest = rt::sample_digest(4);
+
+  // The chain without assumption receipts ends in their count (0, a u64) and the params
+  // digest: the repeated receipts go between a new count and that digest.
+  BincodeWriter chain_bytes;
+  rt::write_chained(chain_bytes, chain);
+  const std::vector<uint8_t>& c = chain_bytes.bytes();
+  BincodeWriter unit;
+  rt::write_assumption_receipt(
+      unit, kovra::receipts::AssumptionReceipt{kovra::receipts::FakeReceipt{
+                kovra::receipts::Prunable<kovra::receipts::ReceiptClaim>::pruned(
+                    rt::sample_digest(9))}});
+  BincodeWriter head;
+  kovra::core::testing::write_credential_core(head, b.core);
+  head.array32(b.digest).u32(0).raw(std::span(c).first(c.size() - 40));
+  BincodeWriter tail;
+  tail.digest(chain.params_digest).byte_string(b.receipt.journal).digest(b.receipt.params_digest);
+
+  const uint64_t fixed = head.bytes().size() + 8 + tail.bytes().size();
+  const uint64_t count = bytes > fixed ? (bytes - fixed) / unit.bytes().size() : 0;
+  head.u64(count);
+  return write_repeated(path, head.bytes(), unit.bytes(), count, tail.bytes());
+}
+
+// {"padding":[0,0,...,0]} of about `bytes` bytes.
+bool write_undeclared_array(const fs::path& path, uint64_t bytes) {
+  const std::string open = "{\"padding\":[0";
+  const std::string close = "]}";
+  const uint64_t fixed = open.size() + close.size();
+  const uint64_t count = bytes > fixed ? (bytes - fixed) / 2 : 0;
+  return write_repeated(path, {open.begin(), open.end()}, {',', '0'}, count,
+                        {close.begin(), close.end()});
+}
+
+struct ChildRun {
+  bool exited = false;
+  int status = -1;
+  long peak_rss_bytes = 0;
+};
+
+// Runs the verifier with `args`, its standard output into `out`, standard error discarded.
+ChildRun run_verifier(const std::vector<std::string>& args, const fs::path& out) {
+  std::vector<std::string> argv_text = {KOVRA_VERIFIER_BINARY};
+  argv_text.insert(argv_text.end(), args.begin(), args.end());
+  std::vector<char*> argv;
+  for (auto& a : argv_text) argv.push_back(a.data());
+  argv.push_back(nullptr);
+  ChildRun run;
+  const pid_t pid = fork();
+  if (pid < 0) return run;
+  if (pid == 0) {
+    const int o = open(out.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+    const int e = open("/dev/null", O_WRONLY);
+    if (o < 0 || e < 0 || dup2(o, 1) < 0 || dup2(e, 2) < 0) _exit(127);
+    execv(argv[0], argv.data());
+    _exit(127);
+  }
+  int status = 0;
+  rusage usage{};
+  if (wait4(pid, &status, 0, &usage) != pid) return run;
+  run.exited = WIFEXITED(status);
+  run.status = run.exited ? WEXITSTATUS(status) : -1;
+  run.peak_rss_bytes = usage.ru_maxrss * 1024L;  // kilobytes on Linux
+  return run;
+}
+
+std::string read_all(const fs::path& path) {
+  std::ifstream in(path, std::ios::binary);
+  return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+// Writes the input of `bytes` bytes with `write`, runs the verifier once with `args`, and
+// reports the counters when `expected` holds for the run and its standard output.
+template <class Expected>
+void measure(benchmark::State& state, bool (*write)(const fs::path&, uint64_t),
+             std::vector<std::string> args, const fs::path& input, const TempDir& dir,
+             Expected expected, const char* unexpected) {
+  if (!dir.ok() || !write(input, static_cast<uint64_t>(state.range(0)) * kMegabyte)) {
+    state.SkipWithError("cannot write the crafted input");
+    return;
+  }
+  ChildRun run;
+  for (auto _ : state) run = run_verifier(args, dir.file("out"));
+  if (!run.exited || !expected(run, read_all(dir.file("out")))) {
+    state.SkipWithError(unexpected);
+    return;
+  }
+  const auto file_bytes = static_cast<double>(fs::file_size(input));
+  state.counters["file_bytes"] = file_bytes;
+  state.counters["peak_rss_bytes"] = static_cast<double>(run.peak_rss_bytes);
+  state.counters["ratio"] = static_cast<double>(run.peak_rss_bytes) / file_bytes;
+}
+
+void BM_BundleOfFakeAssumptionReceipts(benchmark::State& state) {
+  const TempDir dir;
+  const fs::path bundle = dir.file("assumptions.bundle");
+  // The bundle decodes, and its receipt then fails (status 1): a status 2 would mean it
+  // was refused before its receipts were built.
+  measure(
+      state, write_fake_assumption_bundle, {bundle.string(), KOVRA_SOURCE_DIR "/data/prices.csv"},
+      bundle, dir, [](const ChildRun& run, const std::string&) { return run.status == 1; },
+      "the verifier did not decode the crafted bundle and fail its receipt");
+}
+BENCHMARK(BM_BundleOfFakeAssumptionReceipts)
+    ->Arg(10)->Arg(30)->Arg(100)
+    ->Iterations(1)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+void BM_AuxPartsUndeclaredArray(benchmark::State& state) {
+  const TempDir dir;
+  const fs::path aux = dir.file("parts.json");
+  // The file is read as an aux-parts record (its undeclared key skipped) and binds.
+  measure(
+      state, write_undeclared_array,
+      {KOVRA_SOURCE_DIR "/data/credential.bundle", KOVRA_SOURCE_DIR "/data/prices.csv", "--aux",
+       aux.string()},
+      aux, dir,
+      [](const ChildRun&, const std::string& out) {
+        return out.find("[✓] aux binding: sealed commitment") != std::string::npos;
+      },
+      "the verifier did not accept the aux-parts file");
+}
+BENCHMARK(BM_AuxPartsUndeclaredArray)
+    ->Arg(2)->Arg(20)
+    ->Iterations(1)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+}  // namespace
