@@ -99,14 +99,20 @@ void print_figures(StatisticRun& run, const core::ValidationExtJournal& s) {
                        "block = %u",
                        fixed_to_double(s.spa_t_max), fixed_to_double(s.spa_p), s.spa_replicates,
                        s.spa_block));
-  std::string survivors = "[";
+  // The survivor list is as long as the journal makes it: written in pieces.
+  Report& report = run.report();
+  report.text(format_text("    Romano–Wolf        : %zu FWER-controlled survivor(s): [",
+                          s.romano_wolf_survivors.size()));
+  std::string piece;
   for (size_t i = 0; i < s.romano_wolf_survivors.size(); ++i) {
-    if (i) survivors += ", ";
-    survivors += std::to_string(s.romano_wolf_survivors[i]);
+    if (i) piece += ", ";
+    piece += std::to_string(s.romano_wolf_survivors[i]);
+    if (piece.size() >= 1 << 16) {
+      report.text(piece);
+      piece.clear();
+    }
   }
-  survivors += "]";
-  run.line(format_text("    Romano–Wolf        : %zu FWER-controlled survivor(s): %s",
-                       s.romano_wolf_survivors.size(), survivors.c_str()));
+  report.line(piece + "]");
   run.line(format_text("    bar                : SPA p ≤ 0.05  → %s", pass_text(s.spa_pass)));
   run.line(std::string("  COMPOSITE VERDICT    : ") +
            (s.composite_pass ? "PASSED all four settled corrections ✓"

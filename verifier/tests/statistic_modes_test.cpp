@@ -334,6 +334,23 @@ TEST(VextMode, Mutations) {
   run_table(cases);
 }
 
+// The survivor list is written in pieces; the line must still be the one whole line.
+TEST(VextMode, LongSurvivorListIsOneLine) {
+  StatScenario s = vext_scenario();
+  auto& stats = *std::get<core::ValidationExtGuestJournal>(s.journal).stats;
+  stats.romano_wolf_survivors.clear();
+  std::string list;
+  for (uint32_t i = 0; i < 30'000; ++i) {
+    const uint32_t v = 4'000'000'000u - i;
+    stats.romano_wolf_survivors.push_back(v);
+    if (i) list += ", ";
+    list += std::to_string(v);
+  }
+  const auto r = s.run();
+  EXPECT_TRUE(r.has_line("    Romano–Wolf        : 30000 FWER-controlled survivor(s): [" + list +
+                         "]"));
+}
+
 TEST(VextMode, FiguresAndFailClosedReport) {
   StatScenario s = vext_scenario();
   auto& stats = *std::get<core::ValidationExtGuestJournal>(s.journal).stats;

@@ -93,6 +93,9 @@ class Report {
 
   // One line (a newline is added) on standard output / standard error.
   void line(std::string_view text);
+  // Part of a line on standard output, as it stands: a line whose length grows with the
+  // input is written in pieces, so that it is never held whole.
+  void text(std::string_view part) { out_.write(part); }
   void error_line(std::string_view text);
 
  private:
