@@ -383,9 +383,9 @@ Result<bool, JsonError> JsonReader::take_null() {
   return true;
 }
 
-Status<JsonError> JsonReader::enter() {
+Status<JsonError> JsonReader::enter(char open) {
   skip_white_space();
-  KOVRA_INVARIANT(!at_end() && (current() == '[' || current() == '{'),
+  KOVRA_INVARIANT(!at_end() && current() == open,
                   "an array or object is entered at its opening bracket");
   if (depth_ + 1 >= kJsonRecursionLimit) return Err(error("recursion limit exceeded"));
   ++depth_;
@@ -394,8 +394,8 @@ Status<JsonError> JsonReader::enter() {
   return {};
 }
 
-Status<JsonError> JsonReader::begin_array() { return enter(); }
-Status<JsonError> JsonReader::begin_object() { return enter(); }
+Status<JsonError> JsonReader::begin_array() { return enter('['); }
+Status<JsonError> JsonReader::begin_object() { return enter('{'); }
 
 Result<bool, JsonError> JsonReader::next_element() {
   skip_white_space();
@@ -467,7 +467,7 @@ Status<JsonError> JsonReader::skip_value() {
   while (true) {
     KOVRA_ASSIGN_OR_RETURN(const JsonKind kind, peek());
     if (kind == JsonKind::kArray || kind == JsonKind::kObject) {
-      KOVRA_TRY(enter());
+      KOVRA_TRY(enter(kind == JsonKind::kArray ? '[' : '{'));
       is_object[static_cast<size_t>(depth_)] = kind == JsonKind::kObject;
     } else {
       KOVRA_TRY(skip_scalar(kind));

@@ -15,11 +15,11 @@
 //   - A value of the wrong JSON type is "invalid type: <what was found>, expected <what the
 //     reader wanted>".
 //
-// Nothing is built for a value that no record keeps: a skipped value is checked against the
-// grammar and passed over without allocating and without recursion. Skipping checks the
-// grammar only: a number is not converted (1e400 skips), and an escape is checked for its
-// syntax but not resolved (a lone surrogate skips), as in keys inside a skipped value. A value
-// that is read is read in full, and the first fault in text order ends the reading.
+// Nothing is built for a value that no record keeps: the value of an undeclared key is
+// checked against the grammar and passed over, with no allocation and no recursion. That check
+// is the grammar alone: a number in it is not converted (1e400 skips), and an escape in one of
+// its strings or keys is checked for its syntax but not resolved (a lone surrogate skips).
+// Reading goes through the text once, so the first fault in text order ends it.
 //
 // The grammar is the strict one: no comments, no trailing commas, no leading zeros, no
 // single quotes, strings free of raw control characters and made of valid UTF-8, white space
@@ -138,7 +138,7 @@ class JsonReader {
   bool at_end() const { return pos_ >= s_.size(); }
   char current() const { return s_[pos_]; }
   void skip_white_space();
-  Status<JsonError> enter();
+  Status<JsonError> enter(char open);
   Status<JsonError> scan_literal(std::string_view word);
   Result<std::string_view, JsonError> scan_string();
   struct Number;
