@@ -397,41 +397,35 @@ Status<JsonError> JsonReader::enter(char open) {
 Status<JsonError> JsonReader::begin_array() { return enter('['); }
 Status<JsonError> JsonReader::begin_object() { return enter('{'); }
 
-Result<bool, JsonError> JsonReader::next_element() {
+// Before an element or member of the innermost array or object: passes its closing bracket
+// (false), or the comma before the next one and stands there (true).
+Result<bool, JsonError> JsonReader::next_in(char close, const char* eof, const char* expected) {
   skip_white_space();
   const bool first = std::exchange(fresh_, false);
-  if (!first && at_end()) return Err(error("EOF while parsing a list"));
-  if (!at_end() && current() == ']') {
+  if (!first && at_end()) return Err(error(eof));
+  if (!at_end() && current() == close) {
     ++pos_;
     --depth_;
     return false;
   }
   if (!first) {
-    if (current() != ',') return Err(error("expected `,` or `]`"));
+    if (current() != ',') return Err(error(expected));
     ++pos_;
     skip_white_space();
-    if (!at_end() && current() == ']') return Err(error("trailing comma"));
+    if (!at_end() && current() == close) return Err(error("trailing comma"));
   }
-  if (at_end()) return Err(error("EOF while parsing a list"));
+  if (at_end()) return Err(error(eof));
   return true;
 }
 
+Result<bool, JsonError> JsonReader::next_element() {
+  return next_in(']', "EOF while parsing a list", "expected `,` or `]`");
+}
+
 Result<bool, JsonError> JsonReader::next_member(JsonKey& key) {
-  skip_white_space();
-  const bool first = std::exchange(fresh_, false);
-  if (!first && at_end()) return Err(error("EOF while parsing an object"));
-  if (!at_end() && current() == '}') {
-    ++pos_;
-    --depth_;
-    return false;
-  }
-  if (!first) {
-    if (current() != ',') return Err(error("expected `,` or `}`"));
-    ++pos_;
-    skip_white_space();
-    if (!at_end() && current() == '}') return Err(error("trailing comma"));
-  }
-  if (at_end()) return Err(error("EOF while parsing an object"));
+  KOVRA_ASSIGN_OR_RETURN(const bool more,
+                         next_in('}', "EOF while parsing an object", "expected `,` or `}`"));
+  if (!more) return false;
   if (current() != '"') return Err(error("key must be a string"));
   key.position = position();
   KOVRA_ASSIGN_OR_RETURN(key.raw, scan_string());

@@ -139,6 +139,7 @@ class JsonReader {
   char current() const { return s_[pos_]; }
   void skip_white_space();
   Status<JsonError> enter(char open);
+  Result<bool, JsonError> next_in(char close, const char* eof, const char* expected);
   Status<JsonError> scan_literal(std::string_view word);
   Result<std::string_view, JsonError> scan_string();
   struct Number;

@@ -3,22 +3,27 @@
 // resolved), where `JsonReader::skip_value` only checks the grammar.
 #pragma once
 
+#include <functional>
 #include <string>
 
 #include "base/json.h"
 
 namespace kovra::base::testing {
 
+// Called with the reader standing at each value, before the value is read.
+using JsonValueHook = std::function<void(const JsonReader&)>;
+
 // Reads the value at `reader` and everything inside it; recursion is bounded by the
 // reader's nesting bound.
-inline Status<JsonError> json_read_all(JsonReader& reader) {
+inline Status<JsonError> json_read_all(JsonReader& reader, const JsonValueHook& at_value = {}) {
   KOVRA_ASSIGN_OR_RETURN(const JsonKind kind, reader.peek());
+  if (at_value) at_value(reader);
   if (kind == JsonKind::kArray) {
     KOVRA_TRY(reader.begin_array());
     while (true) {
       KOVRA_ASSIGN_OR_RETURN(const bool more, reader.next_element());
       if (!more) return {};
-      KOVRA_TRY(json_read_all(reader));
+      KOVRA_TRY(json_read_all(reader, at_value));
     }
   }
   if (kind == JsonKind::kObject) {
@@ -29,7 +34,7 @@ inline Status<JsonError> json_read_all(JsonReader& reader) {
       KOVRA_ASSIGN_OR_RETURN(const bool more, reader.next_member(key));
       if (!more) return {};
       KOVRA_TRY(key.text(scratch));
-      KOVRA_TRY(json_read_all(reader));
+      KOVRA_TRY(json_read_all(reader, at_value));
     }
   }
   KOVRA_ASSIGN_OR_RETURN(const JsonScalar value, reader.read_scalar());
