@@ -1,44 +1,18 @@
 #include "base/json.h"
 
+#include <bitset>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <limits>
 #include <utility>
 
+#include "base/invariant.h"
 #include "base/text.h"
 
 namespace kovra::base {
 
-struct JsonValue::Builder {
-  static JsonValue make(Kind kind, size_t line, size_t column) {
-    JsonValue v;
-    v.kind_ = kind;
-    v.line_ = line;
-    v.column_ = column;
-    return v;
-  }
-  static void set_bool(JsonValue& v, bool b) { v.bool_ = b; }
-  static void set_unsigned(JsonValue& v, uint64_t u) {
-    v.number_kind_ = NumberKind::kUnsigned;
-    v.unsigned_ = u;
-  }
-  static void set_signed(JsonValue& v, int64_t s) {
-    v.number_kind_ = NumberKind::kSigned;
-    v.signed_ = s;
-  }
-  static void set_float(JsonValue& v, double d) {
-    v.number_kind_ = NumberKind::kFloat;
-    v.float_ = d;
-  }
-  static std::string& raw(JsonValue& v) { return v.raw_; }
-  static std::vector<JsonValue>& elements(JsonValue& v) { return v.elements_; }
-  static std::vector<std::string>& keys(JsonValue& v) { return v.keys_; }
-};
-
 namespace {
-
-using Builder = JsonValue::Builder;
 
 int hex_value(char c) {
   if (c >= '0' && c <= '9') return c - '0';
@@ -94,14 +68,10 @@ size_t utf8_sequence_length(std::string_view s, size_t pos) {
 
 // Resolves the escapes of a string body that the parser has already checked for escape
 // syntax, UTF-8 and control characters. `at` positions the error of a lone surrogate.
-Result<std::string, JsonError> resolve_escapes(std::string_view raw, const JsonError& at) {
+Result<std::string, JsonError> resolve_escapes(std::string_view raw, JsonPosition at) {
   std::string out;
   out.reserve(raw.size());
-  auto fail = [&](const char* message) {
-    JsonError e = at;
-    e.message = message;
-    return e;
-  };
+  auto fail = [&](const char* message) { return json_error_at(at, message); };
   auto read_hex4 = [&](size_t pos) {
     uint32_t v = 0;
     for (size_t i = 0; i < 4; ++i) v = v << 4 | static_cast<uint32_t>(hex_value(raw[pos + i]));
@@ -146,257 +116,6 @@ Result<std::string, JsonError> resolve_escapes(std::string_view raw, const JsonE
   }
   return out;
 }
-
-class Parser {
- public:
-  explicit Parser(std::string_view text) : s_(text) {}
-
-  Result<JsonValue, JsonError> parse_document() {
-    skip_white_space();
-    KOVRA_ASSIGN_OR_RETURN(JsonValue value, parse_value());
-    skip_white_space();
-    if (pos_ < s_.size()) return Err(error("trailing characters"));
-    return value;
-  }
-
- private:
-  JsonError error(std::string message) const {
-    return JsonError{std::move(message), line_, pos_ - line_start_ + 1};
-  }
-  bool at_end() const { return pos_ >= s_.size(); }
-  char peek() const { return s_[pos_]; }
-
-  void skip_white_space() {
-    while (pos_ < s_.size()) {
-      const char c = s_[pos_];
-      if (c == '\n') {
-        ++pos_;
-        ++line_;
-        line_start_ = pos_;
-      } else if (c == ' ' || c == '\t' || c == '\r') {
-        ++pos_;
-      } else {
-        break;
-      }
-    }
-  }
-
-  JsonValue start(JsonValue::Kind kind) const {
-    return Builder::make(kind, line_, pos_ - line_start_ + 1);
-  }
-
-  Result<JsonValue, JsonError> parse_value() {
-    if (at_end()) return Err(error("EOF while parsing a value"));
-    switch (peek()) {
-      case 'n': return parse_literal("null", JsonValue::Kind::kNull, false);
-      case 't': return parse_literal("true", JsonValue::Kind::kBool, true);
-      case 'f': return parse_literal("false", JsonValue::Kind::kBool, false);
-      case '"': {
-        JsonValue v = start(JsonValue::Kind::kString);
-        KOVRA_TRY(parse_string_body(Builder::raw(v)));
-        return v;
-      }
-      case '[': return parse_array();
-      case '{': return parse_object();
-      default:
-        if (peek() == '-' || (peek() >= '0' && peek() <= '9')) return parse_number();
-        return Err(error("expected value"));
-    }
-  }
-
-  Result<JsonValue, JsonError> parse_literal(std::string_view word, JsonValue::Kind kind,
-                                             bool b) {
-    JsonValue v = start(kind);
-    for (const char c : word) {
-      if (at_end()) return Err(error("EOF while parsing a value"));
-      if (peek() != c) return Err(error("expected ident"));
-      ++pos_;
-    }
-    Builder::set_bool(v, b);
-    return v;
-  }
-
-  // Reads a string from its opening quote to its closing quote into `raw` (the body with
-  // escapes as written), checking escape syntax, control characters and UTF-8.
-  Status<JsonError> parse_string_body(std::string& raw) {
-    ++pos_;  // opening quote
-    const size_t body = pos_;
-    while (true) {
-      if (at_end()) return Err(error("EOF while parsing a string"));
-      const auto c = static_cast<uint8_t>(peek());
-      if (c == '"') {
-        raw.assign(s_.substr(body, pos_ - body));
-        ++pos_;
-        return {};
-      }
-      if (c == '\\') {
-        ++pos_;
-        if (at_end()) return Err(error("EOF while parsing a string"));
-        const char e = peek();
-        ++pos_;
-        switch (e) {
-          case '"': case '\\': case '/': case 'b': case 'f': case 'n': case 'r': case 't':
-            break;
-          case 'u':
-            for (int i = 0; i < 4; ++i) {
-              if (at_end()) return Err(error("EOF while parsing a string"));
-              if (hex_value(peek()) < 0) return Err(error("invalid escape"));
-              ++pos_;
-            }
-            break;
-          default:
-            --pos_;
-            return Err(error("invalid escape"));
-        }
-        continue;
-      }
-      if (c < 0x20) {
-        return Err(error("control character (\\u0000-\\u001F) found while parsing a string"));
-      }
-      if (c >= 0x80) {
-        const size_t len = utf8_sequence_length(s_, pos_);
-        if (len == 0) return Err(error("invalid unicode code point"));
-        pos_ += len;
-        continue;
-      }
-      ++pos_;
-    }
-  }
-
-  Result<JsonValue, JsonError> parse_number() {
-    JsonValue v = start(JsonValue::Kind::kNumber);
-    const size_t begin = pos_;
-    const bool negative = peek() == '-';
-    if (negative) ++pos_;
-    if (at_end()) return Err(error("EOF while parsing a value"));
-    if (peek() < '0' || peek() > '9') return Err(error("invalid number"));
-    bool overflow = false;
-    uint64_t significand = 0;
-    if (peek() == '0') {
-      ++pos_;
-      if (!at_end() && peek() >= '0' && peek() <= '9') return Err(error("invalid number"));
-    } else {
-      while (!at_end() && peek() >= '0' && peek() <= '9') {
-        const auto digit = static_cast<uint64_t>(peek() - '0');
-        if (significand > (std::numeric_limits<uint64_t>::max() - digit) / 10) overflow = true;
-        significand = significand * 10 + digit;
-        ++pos_;
-      }
-    }
-    bool is_float = overflow;
-    if (!at_end() && peek() == '.') {
-      is_float = true;
-      ++pos_;
-      if (at_end()) return Err(error("EOF while parsing a value"));
-      if (peek() < '0' || peek() > '9') return Err(error("invalid number"));
-      while (!at_end() && peek() >= '0' && peek() <= '9') ++pos_;
-    }
-    if (!at_end() && (peek() == 'e' || peek() == 'E')) {
-      is_float = true;
-      ++pos_;
-      if (!at_end() && (peek() == '+' || peek() == '-')) ++pos_;
-      if (at_end()) return Err(error("EOF while parsing a value"));
-      if (peek() < '0' || peek() > '9') return Err(error("invalid number"));
-      while (!at_end() && peek() >= '0' && peek() <= '9') ++pos_;
-    }
-    if (!is_float && !negative) {
-      Builder::set_unsigned(v, significand);
-      return v;
-    }
-    // A negative integer is signed when its magnitude is 1..2^63; "-0" and wider magnitudes
-    // are floating point, as a typed reader of 64-bit integers sees them.
-    if (!is_float && significand >= 1 && significand <= (uint64_t{1} << 63)) {
-      Builder::set_signed(v, static_cast<int64_t>(0 - significand));
-      return v;
-    }
-    const std::string lexeme(s_.substr(begin, pos_ - begin));
-    const double d = std::strtod(lexeme.c_str(), nullptr);
-    if (std::isinf(d)) return Err(error("number out of range"));
-    Builder::set_float(v, d);
-    return v;
-  }
-
-  Status<JsonError> enter() {
-    if (--remaining_depth_ == 0) return Err(error("recursion limit exceeded"));
-    return {};
-  }
-
-  Result<JsonValue, JsonError> parse_array() {
-    JsonValue v = start(JsonValue::Kind::kArray);
-    KOVRA_TRY(enter());
-    ++pos_;
-    auto& elements = Builder::elements(v);
-    skip_white_space();
-    if (!at_end() && peek() == ']') {
-      ++pos_;
-      ++remaining_depth_;
-      return v;
-    }
-    while (true) {
-      skip_white_space();
-      if (at_end()) return Err(error("EOF while parsing a list"));
-      KOVRA_ASSIGN_OR_RETURN(JsonValue element, parse_value());
-      elements.push_back(std::move(element));
-      skip_white_space();
-      if (at_end()) return Err(error("EOF while parsing a list"));
-      if (peek() == ']') break;
-      if (peek() != ',') return Err(error("expected `,` or `]`"));
-      ++pos_;
-      skip_white_space();
-      if (!at_end() && peek() == ']') return Err(error("trailing comma"));
-    }
-    ++pos_;
-    ++remaining_depth_;
-    return v;
-  }
-
-  Result<JsonValue, JsonError> parse_object() {
-    JsonValue v = start(JsonValue::Kind::kObject);
-    KOVRA_TRY(enter());
-    ++pos_;
-    auto& elements = Builder::elements(v);
-    auto& keys = Builder::keys(v);
-    skip_white_space();
-    if (!at_end() && peek() == '}') {
-      ++pos_;
-      ++remaining_depth_;
-      return v;
-    }
-    while (true) {
-      skip_white_space();
-      if (at_end()) return Err(error("EOF while parsing an object"));
-      if (peek() != '"') return Err(error("key must be a string"));
-      const JsonError key_position = error("");
-      std::string raw;
-      KOVRA_TRY(parse_string_body(raw));
-      KOVRA_ASSIGN_OR_RETURN(std::string key, resolve_escapes(raw, key_position));
-      skip_white_space();
-      if (at_end()) return Err(error("EOF while parsing an object"));
-      if (peek() != ':') return Err(error("expected `:`"));
-      ++pos_;
-      skip_white_space();
-      KOVRA_ASSIGN_OR_RETURN(JsonValue member, parse_value());
-      keys.push_back(std::move(key));
-      elements.push_back(std::move(member));
-      skip_white_space();
-      if (at_end()) return Err(error("EOF while parsing an object"));
-      if (peek() == '}') break;
-      if (peek() != ',') return Err(error("expected `,` or `}`"));
-      ++pos_;
-      skip_white_space();
-      if (!at_end() && peek() == '}') return Err(error("trailing comma"));
-    }
-    ++pos_;
-    ++remaining_depth_;
-    return v;
-  }
-
-  std::string_view s_;
-  size_t pos_ = 0;
-  size_t line_ = 1;
-  size_t line_start_ = 0;
-  int remaining_depth_ = kJsonRecursionLimit;
-};
 
 // The shortest decimal text that reads back as `d`, in the style "1.5", "1000.0", "1e20",
 // "1.5e-7", "-0.0".
@@ -462,36 +181,6 @@ std::string quoted(std::string_view s) {
   return out + "\"";
 }
 
-std::string integer_text(const JsonValue& v) {
-  return v.number_kind() == JsonValue::NumberKind::kUnsigned ? std::to_string(v.as_unsigned())
-                                                             : std::to_string(v.as_signed());
-}
-
-// What a value is, as an error message names it.
-std::string found_text(const JsonValue& v) {
-  switch (v.kind()) {
-    case JsonValue::Kind::kNull: return "null";
-    case JsonValue::Kind::kBool: return v.as_bool() ? "boolean `true`" : "boolean `false`";
-    case JsonValue::Kind::kNumber:
-      if (v.number_kind() == JsonValue::NumberKind::kFloat) {
-        return "floating point `" + float_text(v.as_float()) + "`";
-      }
-      return "integer `" + integer_text(v) + "`";
-    case JsonValue::Kind::kString: {
-      auto text = v.string_text();
-      return "string " + quoted(text ? *text : std::string());
-    }
-    case JsonValue::Kind::kArray: return "sequence";
-    case JsonValue::Kind::kObject: return "map";
-  }
-  return "value";
-}
-
-JsonError invalid_value(const JsonValue& v, std::string_view expected) {
-  return json_error_at(v, "invalid value: integer `" + integer_text(v) + "`, expected " +
-                              std::string(expected));
-}
-
 }  // namespace
 
 std::string JsonError::to_string() const {
@@ -499,48 +188,362 @@ std::string JsonError::to_string() const {
   return message + " at line " + std::to_string(line) + " column " + std::to_string(column);
 }
 
-Result<std::string, JsonError> JsonValue::string_text() const {
-  return resolve_escapes(raw_, JsonError{"", line_, column_});
+JsonError json_error_at(JsonPosition position, std::string message) {
+  return JsonError{std::move(message), position.line, position.column};
 }
 
-Result<JsonValue, JsonError> parse_json(std::string_view text) {
-  return Parser(text).parse_document();
+Result<std::string, JsonError> JsonScalar::string_text() const {
+  return resolve_escapes(raw, position);
 }
 
-JsonError json_error_at(const JsonValue& value, std::string message) {
-  return JsonError{std::move(message), value.line(), value.column()};
+Result<std::string_view, JsonError> JsonKey::text(std::string& scratch) const {
+  if (raw.find('\\') == std::string_view::npos) return raw;
+  KOVRA_ASSIGN_OR_RETURN(scratch, resolve_escapes(raw, position));
+  return std::string_view(scratch);
 }
 
-JsonError json_invalid_type(const JsonValue& value, std::string_view expected) {
-  return json_error_at(value,
-                       "invalid type: " + found_text(value) + ", expected " + std::string(expected));
+// ---- The reader ---------------------------------------------------------------------------
+
+JsonError JsonReader::error(std::string message) const {
+  return json_error_at(position(), std::move(message));
 }
 
-std::string json_invalid_length_text(size_t found, std::string_view expected) {
-  return "invalid length " + std::to_string(found) + ", expected " + std::string(expected);
+void JsonReader::skip_white_space() {
+  while (pos_ < s_.size()) {
+    const char c = s_[pos_];
+    if (c == '\n') {
+      ++pos_;
+      ++line_;
+      line_start_ = pos_;
+    } else if (c == ' ' || c == '\t' || c == '\r') {
+      ++pos_;
+    } else {
+      break;
+    }
+  }
 }
 
-JsonError json_trailing_characters(const JsonValue& value) {
-  return json_error_at(value, "trailing characters");
+Result<JsonKind, JsonError> JsonReader::peek() {
+  skip_white_space();
+  if (at_end()) return Err(error("EOF while parsing a value"));
+  switch (current()) {
+    case 'n': return JsonKind::kNull;
+    case 't': case 'f': return JsonKind::kBool;
+    case '"': return JsonKind::kString;
+    case '[': return JsonKind::kArray;
+    case '{': return JsonKind::kObject;
+    default:
+      if (current() == '-' || (current() >= '0' && current() <= '9')) return JsonKind::kNumber;
+      return Err(error("expected value"));
+  }
 }
+
+Status<JsonError> JsonReader::scan_literal(std::string_view word) {
+  for (const char c : word) {
+    if (at_end()) return Err(error("EOF while parsing a value"));
+    if (current() != c) return Err(error("expected ident"));
+    ++pos_;
+  }
+  return {};
+}
+
+// From the opening quote to past the closing one, checking escape syntax, control characters
+// and UTF-8; gives the body with its escapes as written.
+Result<std::string_view, JsonError> JsonReader::scan_string() {
+  ++pos_;  // opening quote
+  const size_t body = pos_;
+  while (true) {
+    if (at_end()) return Err(error("EOF while parsing a string"));
+    const auto c = static_cast<uint8_t>(current());
+    if (c == '"') {
+      const std::string_view raw = s_.substr(body, pos_ - body);
+      ++pos_;
+      return raw;
+    }
+    if (c == '\\') {
+      ++pos_;
+      if (at_end()) return Err(error("EOF while parsing a string"));
+      const char e = current();
+      ++pos_;
+      switch (e) {
+        case '"': case '\\': case '/': case 'b': case 'f': case 'n': case 'r': case 't':
+          break;
+        case 'u':
+          for (int i = 0; i < 4; ++i) {
+            if (at_end()) return Err(error("EOF while parsing a string"));
+            if (hex_value(current()) < 0) return Err(error("invalid escape"));
+            ++pos_;
+          }
+          break;
+        default:
+          --pos_;
+          return Err(error("invalid escape"));
+      }
+      continue;
+    }
+    if (c < 0x20) {
+      return Err(error("control character (\\u0000-\\u001F) found while parsing a string"));
+    }
+    if (c >= 0x80) {
+      const size_t len = utf8_sequence_length(s_, pos_);
+      if (len == 0) return Err(error("invalid unicode code point"));
+      pos_ += len;
+      continue;
+    }
+    ++pos_;
+  }
+}
+
+// A number as written: its text, its sign, its integer digits as far as they fit 64 bits,
+// and whether it is an integer that fits 64 bits at all.
+struct JsonReader::Number {
+  std::string_view text;
+  bool negative = false;
+  bool is_float = false;  // a fraction, an exponent or integer digits beyond 64 bits
+  uint64_t significand = 0;
+};
+
+Result<JsonReader::Number, JsonError> JsonReader::scan_number() {
+  Number n;
+  const size_t begin = pos_;
+  n.negative = current() == '-';
+  if (n.negative) ++pos_;
+  if (at_end()) return Err(error("EOF while parsing a value"));
+  if (current() < '0' || current() > '9') return Err(error("invalid number"));
+  if (current() == '0') {
+    ++pos_;
+    if (!at_end() && current() >= '0' && current() <= '9') return Err(error("invalid number"));
+  } else {
+    while (!at_end() && current() >= '0' && current() <= '9') {
+      const auto digit = static_cast<uint64_t>(current() - '0');
+      if (n.significand > (std::numeric_limits<uint64_t>::max() - digit) / 10) n.is_float = true;
+      n.significand = n.significand * 10 + digit;
+      ++pos_;
+    }
+  }
+  if (!at_end() && current() == '.') {
+    n.is_float = true;
+    ++pos_;
+    if (at_end()) return Err(error("EOF while parsing a value"));
+    if (current() < '0' || current() > '9') return Err(error("invalid number"));
+    while (!at_end() && current() >= '0' && current() <= '9') ++pos_;
+  }
+  if (!at_end() && (current() == 'e' || current() == 'E')) {
+    n.is_float = true;
+    ++pos_;
+    if (!at_end() && (current() == '+' || current() == '-')) ++pos_;
+    if (at_end()) return Err(error("EOF while parsing a value"));
+    if (current() < '0' || current() > '9') return Err(error("invalid number"));
+    while (!at_end() && current() >= '0' && current() <= '9') ++pos_;
+  }
+  n.text = s_.substr(begin, pos_ - begin);
+  return n;
+}
+
+Result<JsonScalar, JsonError> JsonReader::read_scalar() {
+  KOVRA_ASSIGN_OR_RETURN(const JsonKind kind, peek());
+  JsonScalar v;
+  v.kind = kind;
+  v.position = position();
+  switch (kind) {
+    case JsonKind::kNull: KOVRA_TRY(scan_literal("null")); break;
+    case JsonKind::kBool:
+      v.boolean = current() == 't';
+      KOVRA_TRY(scan_literal(v.boolean ? "true" : "false"));
+      break;
+    case JsonKind::kString: { KOVRA_ASSIGN_OR_RETURN(v.raw, scan_string()); break; }
+    case JsonKind::kNumber: {
+      KOVRA_ASSIGN_OR_RETURN(const Number n, scan_number());
+      using NK = JsonScalar::NumberKind;
+      if (!n.is_float && !n.negative) {
+        v.number_kind = NK::kUnsigned;
+        v.unsigned_value = n.significand;
+      } else if (!n.is_float && n.significand >= 1 && n.significand <= (uint64_t{1} << 63)) {
+        // A negative integer is signed when its magnitude is 1..2^63; "-0" and wider
+        // magnitudes are floating point, as a typed reader of 64-bit integers sees them.
+        v.number_kind = NK::kSigned;
+        v.signed_value = static_cast<int64_t>(0 - n.significand);
+      } else {
+        const std::string lexeme(n.text);
+        v.number_kind = NK::kFloat;
+        v.float_value = std::strtod(lexeme.c_str(), nullptr);
+        if (std::isinf(v.float_value)) return Err(error("number out of range"));
+      }
+      break;
+    }
+    case JsonKind::kArray: case JsonKind::kObject: break;
+  }
+  return v;
+}
+
+Result<bool, JsonError> JsonReader::take_null() {
+  KOVRA_ASSIGN_OR_RETURN(const JsonKind kind, peek());
+  if (kind != JsonKind::kNull) return false;
+  KOVRA_TRY(scan_literal("null"));
+  return true;
+}
+
+Status<JsonError> JsonReader::enter(char open) {
+  skip_white_space();
+  KOVRA_INVARIANT(!at_end() && current() == open,
+                  "an array or object is entered at its opening bracket");
+  if (depth_ + 1 >= kJsonRecursionLimit) return Err(error("recursion limit exceeded"));
+  ++depth_;
+  ++pos_;
+  fresh_ = true;
+  return {};
+}
+
+Status<JsonError> JsonReader::begin_array() { return enter('['); }
+Status<JsonError> JsonReader::begin_object() { return enter('{'); }
+
+// Before an element or member of the innermost array or object: passes its closing bracket
+// (false), or the comma before the next one and stands there (true).
+Result<bool, JsonError> JsonReader::next_in(char close, const char* eof, const char* expected) {
+  skip_white_space();
+  const bool first = std::exchange(fresh_, false);
+  if (!first && at_end()) return Err(error(eof));
+  if (!at_end() && current() == close) {
+    ++pos_;
+    --depth_;
+    return false;
+  }
+  if (!first) {
+    if (current() != ',') return Err(error(expected));
+    ++pos_;
+    skip_white_space();
+    if (!at_end() && current() == close) return Err(error("trailing comma"));
+  }
+  if (at_end()) return Err(error(eof));
+  return true;
+}
+
+Result<bool, JsonError> JsonReader::next_element() {
+  return next_in(']', "EOF while parsing a list", "expected `,` or `]`");
+}
+
+Result<bool, JsonError> JsonReader::next_member(JsonKey& key) {
+  KOVRA_ASSIGN_OR_RETURN(const bool more,
+                         next_in('}', "EOF while parsing an object", "expected `,` or `}`"));
+  if (!more) return false;
+  if (current() != '"') return Err(error("key must be a string"));
+  key.position = position();
+  KOVRA_ASSIGN_OR_RETURN(key.raw, scan_string());
+  skip_white_space();
+  if (at_end()) return Err(error("EOF while parsing an object"));
+  if (current() != ':') return Err(error("expected `:`"));
+  ++pos_;
+  skip_white_space();
+  return true;
+}
+
+Status<JsonError> JsonReader::skip_scalar(JsonKind kind) {
+  switch (kind) {
+    case JsonKind::kNull: return scan_literal("null");
+    case JsonKind::kBool: return scan_literal(current() == 't' ? "true" : "false");
+    case JsonKind::kString: {
+      KOVRA_TRY(scan_string());
+      return {};
+    }
+    default: {
+      KOVRA_TRY(scan_number());
+      return {};
+    }
+  }
+}
+
+// One loop over the skipped value's tokens; which of the containers open since the start is
+// an object is kept one bit per depth, so the nesting bound bounds the state as well.
+Status<JsonError> JsonReader::skip_value() {
+  const int base = depth_;
+  std::bitset<kJsonRecursionLimit> is_object;
+  JsonKey key;
+  while (true) {
+    KOVRA_ASSIGN_OR_RETURN(const JsonKind kind, peek());
+    if (kind == JsonKind::kArray || kind == JsonKind::kObject) {
+      KOVRA_TRY(enter(kind == JsonKind::kArray ? '[' : '{'));
+      is_object[static_cast<size_t>(depth_)] = kind == JsonKind::kObject;
+    } else {
+      KOVRA_TRY(skip_scalar(kind));
+    }
+    // On to the next value inside, closing the containers that end here.
+    while (true) {
+      if (depth_ == base) return {};
+      bool more = false;
+      if (is_object[static_cast<size_t>(depth_)]) {
+        KOVRA_ASSIGN_OR_RETURN(more, next_member(key));
+      } else {
+        KOVRA_ASSIGN_OR_RETURN(more, next_element());
+      }
+      if (more) break;
+    }
+  }
+}
+
+Status<JsonError> JsonReader::finish() {
+  skip_white_space();
+  if (!at_end()) return Err(error("trailing characters"));
+  return {};
+}
+
+// ---- Typed readers ------------------------------------------------------------------------
 
 namespace {
 
+std::string integer_text(const JsonScalar& v) {
+  return v.number_kind == JsonScalar::NumberKind::kUnsigned ? std::to_string(v.unsigned_value)
+                                                            : std::to_string(v.signed_value);
+}
+
+// What a value is, as an error message names it.
+std::string found_text(const JsonScalar& v) {
+  switch (v.kind) {
+    case JsonKind::kNull: return "null";
+    case JsonKind::kBool: return v.boolean ? "boolean `true`" : "boolean `false`";
+    case JsonKind::kNumber:
+      if (v.number_kind == JsonScalar::NumberKind::kFloat) {
+        return "floating point `" + float_text(v.float_value) + "`";
+      }
+      return "integer `" + integer_text(v) + "`";
+    case JsonKind::kString: {
+      auto text = v.string_text();
+      return "string " + quoted(text ? *text : std::string());
+    }
+    case JsonKind::kArray: return "sequence";
+    case JsonKind::kObject: return "map";
+  }
+  return "value";
+}
+
+JsonError invalid_type(const JsonScalar& v, std::string_view expected) {
+  return json_error_at(v.position,
+                       "invalid type: " + found_text(v) + ", expected " + std::string(expected));
+}
+
+JsonError invalid_value(const JsonScalar& v, std::string_view expected) {
+  return json_error_at(v.position, "invalid value: integer `" + integer_text(v) +
+                                       "`, expected " + std::string(expected));
+}
+
+std::string invalid_length_text(size_t found, std::string_view expected) {
+  return "invalid length " + std::to_string(found) + ", expected " + std::string(expected);
+}
+
 // Integers of a JSON number: the unsigned or signed value, or an error naming `expected`.
 template <class T>
-Result<T, JsonError> read_integer(const JsonValue& v, std::string_view expected) {
-  if (v.kind() != JsonValue::Kind::kNumber ||
-      v.number_kind() == JsonValue::NumberKind::kFloat) {
-    return Err(json_invalid_type(v, expected));
+Result<T, JsonError> read_integer(JsonReader& reader, std::string_view expected) {
+  KOVRA_ASSIGN_OR_RETURN(const JsonScalar v, reader.read_scalar());
+  if (v.kind != JsonKind::kNumber || v.number_kind == JsonScalar::NumberKind::kFloat) {
+    return Err(invalid_type(v, expected));
   }
-  if (v.number_kind() == JsonValue::NumberKind::kUnsigned) {
-    if (v.as_unsigned() > static_cast<uint64_t>(std::numeric_limits<T>::max())) {
+  if (v.number_kind == JsonScalar::NumberKind::kUnsigned) {
+    if (v.unsigned_value > static_cast<uint64_t>(std::numeric_limits<T>::max())) {
       return Err(invalid_value(v, expected));
     }
-    return static_cast<T>(v.as_unsigned());
+    return static_cast<T>(v.unsigned_value);
   }
   if constexpr (std::is_signed_v<T>) {
-    return static_cast<T>(v.as_signed());
+    return static_cast<T>(v.signed_value);
   } else {
     return Err(invalid_value(v, expected));
   }
@@ -548,66 +551,95 @@ Result<T, JsonError> read_integer(const JsonValue& v, std::string_view expected)
 
 }  // namespace
 
-Result<uint8_t, JsonError> json_u8(const JsonValue& value) {
-  return read_integer<uint8_t>(value, "u8");
-}
-Result<uint64_t, JsonError> json_u64(const JsonValue& value) {
-  return read_integer<uint64_t>(value, "u64");
-}
-Result<int64_t, JsonError> json_i64(const JsonValue& value) {
-  return read_integer<int64_t>(value, "i64");
+JsonError json_invalid_type(JsonReader& reader, std::string_view expected) {
+  auto v = reader.read_scalar();
+  if (!v) return std::move(v).error();
+  return invalid_type(*v, expected);
 }
 
-Result<std::string, JsonError> json_string(const JsonValue& value) {
-  if (value.kind() != JsonValue::Kind::kString) return Err(json_invalid_type(value, "a string"));
-  return value.string_text();
+JsonError json_array_length_error(JsonPosition array, size_t found, size_t expected) {
+  return json_error_at(array,
+                       invalid_length_text(found, "an array of length " + std::to_string(expected)));
 }
 
-Status<JsonError> json_read_record(const JsonValue& value, std::string_view record,
+Result<uint8_t, JsonError> json_u8(JsonReader& reader) {
+  return read_integer<uint8_t>(reader, "u8");
+}
+Result<uint64_t, JsonError> json_u64(JsonReader& reader) {
+  return read_integer<uint64_t>(reader, "u64");
+}
+Result<int64_t, JsonError> json_i64(JsonReader& reader) {
+  return read_integer<int64_t>(reader, "i64");
+}
+
+Result<std::string, JsonError> json_string(JsonReader& reader) {
+  KOVRA_ASSIGN_OR_RETURN(const JsonScalar v, reader.read_scalar());
+  if (v.kind != JsonKind::kString) return Err(invalid_type(v, "a string"));
+  return v.string_text();
+}
+
+Status<JsonError> json_read_record(JsonReader& reader, std::string_view record,
                                    std::span<const JsonField> fields,
                                    const JsonFieldVisitor& visit) {
-  if (value.kind() == JsonValue::Kind::kArray) {
-    const auto elements = value.elements();
+  KOVRA_INVARIANT(fields.size() <= 64, "a record of at most 64 fields");
+  KOVRA_ASSIGN_OR_RETURN(const JsonKind kind, reader.peek());
+  const JsonPosition at = reader.position();
+  if (kind == JsonKind::kArray) {
+    KOVRA_TRY(reader.begin_array());
     for (size_t i = 0; i < fields.size(); ++i) {
-      if (i >= elements.size()) {
+      KOVRA_ASSIGN_OR_RETURN(const bool more, reader.next_element());
+      if (!more) {
         return Err(json_error_at(
-            value, json_invalid_length_text(i, "struct " + std::string(record) + " with " +
-                                                   std::to_string(fields.size()) + " elements")));
+            at, invalid_length_text(i, "struct " + std::string(record) + " with " +
+                                           std::to_string(fields.size()) + " elements")));
       }
-      KOVRA_TRY(visit(i, elements[i]));
+      KOVRA_TRY(visit(i, reader));
     }
-    if (elements.size() > fields.size()) {
-      return Err(json_trailing_characters(elements[fields.size()]));
-    }
+    KOVRA_ASSIGN_OR_RETURN(const bool more, reader.next_element());
+    if (more) return Err(reader.error("trailing characters"));
     return {};
   }
-  if (value.kind() != JsonValue::Kind::kObject) {
-    return Err(json_invalid_type(value, "struct " + std::string(record)));
+  if (kind != JsonKind::kObject) {
+    return Err(json_invalid_type(reader, "struct " + std::string(record)));
   }
-  const auto keys = value.keys();
-  const auto elements = value.elements();
-  std::vector<bool> seen(fields.size(), false);
-  for (size_t m = 0; m < keys.size(); ++m) {
+  KOVRA_TRY(reader.begin_object());
+  uint64_t seen = 0;
+  JsonKey key;
+  std::string scratch;  // a key's text when it is written with escapes
+  while (true) {
+    KOVRA_ASSIGN_OR_RETURN(const bool more, reader.next_member(key));
+    if (!more) break;
+    KOVRA_ASSIGN_OR_RETURN(const std::string_view name, key.text(scratch));
     size_t f = 0;
-    while (f < fields.size() && fields[f].name != keys[m]) ++f;
-    if (f == fields.size()) continue;  // not declared: skipped
-    if (seen[f]) return Err(json_error_at(elements[m], "duplicate field `" + keys[m] + "`"));
-    seen[f] = true;
-    KOVRA_TRY(visit(f, elements[m]));
+    while (f < fields.size() && fields[f].name != name) ++f;
+    if (f == fields.size()) {  // not declared: skipped
+      KOVRA_TRY(reader.skip_value());
+      continue;
+    }
+    if ((seen >> f & 1) != 0) {
+      return Err(reader.error("duplicate field `" + std::string(name) + "`"));
+    }
+    seen |= uint64_t{1} << f;
+    KOVRA_TRY(visit(f, reader));
   }
   for (size_t f = 0; f < fields.size(); ++f) {
-    if (fields[f].required && !seen[f]) {
-      return Err(json_error_at(value, "missing field `" + std::string(fields[f].name) + "`"));
+    if (fields[f].required && (seen >> f & 1) == 0) {
+      return Err(json_error_at(at, "missing field `" + std::string(fields[f].name) + "`"));
     }
   }
   return {};
 }
 
-Status<JsonError> json_read_sequence(
-    const JsonValue& value, const std::function<Status<JsonError>(const JsonValue&)>& visit) {
-  if (value.kind() != JsonValue::Kind::kArray) return Err(json_invalid_type(value, "a sequence"));
-  for (const JsonValue& element : value.elements()) KOVRA_TRY(visit(element));
-  return {};
+Status<JsonError> json_read_sequence(JsonReader& reader,
+                                     const std::function<Status<JsonError>(JsonReader&)>& visit) {
+  KOVRA_ASSIGN_OR_RETURN(const JsonKind kind, reader.peek());
+  if (kind != JsonKind::kArray) return Err(json_invalid_type(reader, "a sequence"));
+  KOVRA_TRY(reader.begin_array());
+  while (true) {
+    KOVRA_ASSIGN_OR_RETURN(const bool more, reader.next_element());
+    if (!more) return {};
+    KOVRA_TRY(visit(reader));
+  }
 }
 
 std::string json_field_value(std::string_view text, std::string_view key) {

@@ -5,22 +5,48 @@
 #include <optional>
 #include <string>
 
+#include "base/testing/json_walk.h"
 #include "base/text.h"
 
 namespace kovra::base {
 namespace {
 
-// The parse error message of `text`, or nullopt when it parses.
-std::optional<std::string> parse_error(std::string_view text) {
-  auto r = parse_json(text);
-  if (r) return std::nullopt;
-  return r.error().message;
+using testing::json_read_all_text;
+using testing::json_skip_text;
+
+std::optional<std::string> error_of(const Status<JsonError>& status) {
+  if (status) return std::nullopt;
+  return status.error().message;
+}
+
+// The error message of `text` read in full, or nullopt when it reads.
+std::optional<std::string> read_error(std::string_view text) {
+  return error_of(json_read_all_text(text));
+}
+
+// The error message of `text` skipped (checked against the grammar), or nullopt.
+std::optional<std::string> skip_error(std::string_view text) {
+  return error_of(json_skip_text(text));
+}
+
+// Runs `read` on a reader over `text` and checks that only white space follows.
+template <class Read>
+auto read_text(std::string_view text, Read read) -> decltype(read(std::declval<JsonReader&>())) {
+  JsonReader reader(text);
+  KOVRA_ASSIGN_OR_RETURN(auto value, read(reader));
+  KOVRA_TRY(reader.finish());
+  return value;
+}
+
+Result<JsonScalar, JsonError> scalar(std::string_view text) {
+  return read_text(text, [](JsonReader& r) { return r.read_scalar(); });
 }
 
 TEST(JsonGrammar, AcceptsTheStrictGrammarAndNamesEachFault) {
   struct Case {
     const char* text;
-    const char* error;  // nullptr: parses
+    const char* error;    // nullptr: reads
+    bool skips = false;  // refused only when read: skipping checks the grammar alone
   };
   const Case cases[] = {
       {"null", nullptr},
@@ -63,52 +89,74 @@ TEST(JsonGrammar, AcceptsTheStrictGrammarAndNamesEachFault) {
       {"1e+", "EOF while parsing a value"},
       {"+1", "expected value"},
       {".5", "expected value"},
-      {"1e400", "number out of range"},
-      {"-1e400", "number out of range"},
+      {"1e400", "number out of range", true},
+      {"-1e400", "number out of range", true},
+      {"[0, 1e400]", "number out of range", true},
+      {"1e-400", nullptr},  // underflow reads as zero
+      {"\"\\udc00\"", "lone leading surrogate in hex escape", true},
+      {"{\"\\udc00\": 1}", "lone leading surrogate in hex escape", true},
       {"{} x", "trailing characters"},
       {"1 2", "trailing characters"},
       {"{}\f", "trailing characters"},  // form feed is not JSON white space
       {"/* c */ {}", "expected value"},
   };
   for (const Case& c : cases) {
-    const auto e = parse_error(c.text);
+    const auto read = read_error(c.text);
+    const auto skipped = skip_error(c.text);
     if (c.error == nullptr) {
-      EXPECT_FALSE(e.has_value()) << c.text << " -> " << e.value_or("");
+      EXPECT_FALSE(read.has_value()) << c.text << " -> " << read.value_or("");
     } else {
-      EXPECT_EQ(e.value_or("(parsed)"), c.error) << c.text;
+      EXPECT_EQ(read.value_or("(read)"), c.error) << c.text;
     }
+    // Skipping and reading share the grammar and its messages.
+    EXPECT_EQ(skipped, c.skips ? std::nullopt : read) << c.text;
   }
-  EXPECT_EQ(parse_error(std::string_view("{}\0", 3)).value_or(""), "trailing characters");
+  EXPECT_EQ(read_error(std::string_view("{}\0", 3)).value_or(""), "trailing characters");
 }
 
 TEST(JsonGrammar, ErrorsCarryLineAndColumn) {
-  auto r = parse_json("{\n  \"a\": 1,\n  \"b\" 2\n}");
-  ASSERT_FALSE(r.ok());
-  EXPECT_EQ(r.error().to_string(), "expected `:` at line 3 column 7");
-  auto v = parse_json("{\n  \"size\": -1\n}");
-  ASSERT_TRUE(v.ok());
-  EXPECT_EQ(json_u64(v->elements()[0]).error().to_string(),
+  const char* text = "{\n  \"a\": 1,\n  \"b\" 2\n}";
+  EXPECT_EQ(json_read_all_text(text).error().to_string(), "expected `:` at line 3 column 7");
+  EXPECT_EQ(json_skip_text(text).error().to_string(), "expected `:` at line 3 column 7");
+  JsonReader v("{\n  \"size\": -1\n}");
+  JsonKey key;
+  ASSERT_TRUE(v.begin_object().ok());
+  ASSERT_TRUE(v.next_member(key).value());
+  EXPECT_EQ(key.raw, "size");
+  EXPECT_EQ(key.position.line, 2u);
+  EXPECT_EQ(key.position.column, 3u);
+  EXPECT_EQ(json_u64(v).error().to_string(),
             "invalid value: integer `-1`, expected u64 at line 2 column 11");
+  EXPECT_EQ(json_skip_text("[\"a\",\r\n\t[1 2]]").error().to_string(),
+            "expected `,` or `]` at line 2 column 5");
 }
 
 TEST(JsonGrammar, NestingIsBoundedBelowTheRecursionLimit) {
   const int deepest = kJsonRecursionLimit - 1;
   const std::string ok = std::string(deepest, '[') + std::string(deepest, ']');
-  EXPECT_TRUE(parse_json(ok).ok());
   const std::string too_deep = std::string(deepest + 1, '[') + std::string(deepest + 1, ']');
-  EXPECT_EQ(parse_error(too_deep).value_or(""), "recursion limit exceeded");
   // Siblings do not add up: only the depth counts.
   std::string wide = "[";
   for (int i = 0; i < 500; ++i) wide += std::string(100, '[') + std::string(100, ']') + ",";
   wide += "0]";
-  EXPECT_TRUE(parse_json(wide).ok());
-  // A hostile file of a million brackets is refused, not a stack overflow.
-  EXPECT_EQ(parse_error(std::string(1'000'000, '{')).value_or(""), "key must be a string");
-  EXPECT_EQ(parse_error(std::string(1'000'000, '[')).value_or(""), "recursion limit exceeded");
+  std::string objects;
+  for (int i = 0; i < deepest; ++i) objects += i % 2 == 0 ? "{\"a\":" : "[";
+  objects += "0";
+  for (int i = deepest - 1; i >= 0; --i) objects += i % 2 == 0 ? "}" : "]";
+  for (auto* check : {&read_error, &skip_error}) {
+    EXPECT_EQ(check(ok), std::nullopt);
+    EXPECT_EQ(check(too_deep).value_or(""), "recursion limit exceeded");
+    EXPECT_EQ(check(wide), std::nullopt);
+    EXPECT_EQ(check(objects), std::nullopt);
+    EXPECT_EQ(check("[" + objects + "]").value_or(""), "recursion limit exceeded");
+    // A hostile file of a million brackets is refused, not a stack overflow.
+    EXPECT_EQ(check(std::string(1'000'000, '{')).value_or(""), "key must be a string");
+    EXPECT_EQ(check(std::string(1'000'000, '[')).value_or(""), "recursion limit exceeded");
+  }
 }
 
 TEST(JsonNumbers, KeepIntegersAsWrittenAndEverythingElseAsFloatingPoint) {
-  using NK = JsonValue::NumberKind;
+  using NK = JsonScalar::NumberKind;
   struct Case {
     const char* text;
     NK kind;
@@ -126,13 +174,19 @@ TEST(JsonNumbers, KeepIntegersAsWrittenAndEverythingElseAsFloatingPoint) {
       {"1E+2", NK::kFloat},
   };
   for (const Case& c : cases) {
-    auto v = parse_json(c.text);
+    auto v = scalar(c.text);
     ASSERT_TRUE(v.ok()) << c.text;
-    EXPECT_EQ(v->kind(), JsonValue::Kind::kNumber);
-    EXPECT_EQ(v->number_kind(), c.kind) << c.text;
+    EXPECT_EQ(v->kind, JsonKind::kNumber);
+    EXPECT_EQ(v->number_kind, c.kind) << c.text;
   }
-  EXPECT_EQ(parse_json("18446744073709551615")->as_unsigned(), UINT64_MAX);
-  EXPECT_EQ(parse_json("-9223372036854775808")->as_signed(), INT64_MIN);
+  EXPECT_EQ(scalar("18446744073709551615")->unsigned_value, UINT64_MAX);
+  EXPECT_EQ(scalar("-9223372036854775808")->signed_value, INT64_MIN);
+  EXPECT_EQ(scalar(" 2.5 ")->float_value, 2.5);
+  // An array or an object is named by its kind and left unread.
+  JsonReader r(" [1]");
+  EXPECT_EQ(r.read_scalar()->kind, JsonKind::kArray);
+  EXPECT_EQ(r.position().column, 2u);
+  EXPECT_TRUE(r.skip_value().ok());
 }
 
 TEST(JsonIntegers, AreStrictAboutTypeAndRange) {
@@ -168,16 +222,15 @@ TEST(JsonIntegers, AreStrictAboutTypeAndRange) {
       {kI64, "-1.5", 0, "invalid type: floating point `-1.5`, expected i64"},
   };
   for (const Case& c : cases) {
-    auto v = parse_json(c.text);
-    ASSERT_TRUE(v.ok()) << c.text;
+    JsonReader v(c.text);
     std::optional<int64_t> got;
     std::string error;
     auto take = [&](auto r) {
       if (r) got = static_cast<int64_t>(*r); else error = r.error().message;
     };
-    if (c.reader == kU8) take(json_u8(*v));
-    if (c.reader == kU64) take(json_u64(*v));
-    if (c.reader == kI64) take(json_i64(*v));
+    if (c.reader == kU8) take(json_u8(v));
+    if (c.reader == kU64) take(json_u64(v));
+    if (c.reader == kI64) take(json_i64(v));
     if (c.error == nullptr) {
       ASSERT_TRUE(got.has_value()) << c.text << ": " << error;
       EXPECT_EQ(*got, c.value) << c.text;
@@ -187,10 +240,13 @@ TEST(JsonIntegers, AreStrictAboutTypeAndRange) {
   }
 }
 
+Result<std::string, JsonError> string_of(std::string_view text) {
+  return read_text(text, [](JsonReader& r) { return json_string(r); });
+}
+
 TEST(JsonStrings, ResolveEscapesAndSurrogatePairsWhenRead) {
-  EXPECT_EQ(*json_string(*parse_json("\"a\\u00e9\\ud83c\\udff7\\n\"")),
-            "a\xc3\xa9\xf0\x9f\x8f\xb7\n");
-  EXPECT_EQ(*json_string(*parse_json("\"\\u0000\"")), std::string(1, '\0'));
+  EXPECT_EQ(*string_of("\"a\\u00e9\\ud83c\\udff7\\n\""), "a\xc3\xa9\xf0\x9f\x8f\xb7\n");
+  EXPECT_EQ(*string_of("\"\\u0000\""), std::string(1, '\0'));
   const struct {
     const char* text;
     const char* error;
@@ -202,16 +258,13 @@ TEST(JsonStrings, ResolveEscapesAndSurrogatePairsWhenRead) {
       {"\"\\ud800\\u0041\"", "lone leading surrogate in hex escape"},
   };
   for (const auto& c : lone) {
-    auto v = parse_json(c.text);
-    ASSERT_TRUE(v.ok()) << c.text;  // the grammar holds; the text is refused when read
-    EXPECT_EQ(json_string(*v).error().message, c.error) << c.text;
+    EXPECT_EQ(skip_error(c.text), std::nullopt) << c.text;  // the grammar holds
+    EXPECT_EQ(string_of(c.text).error().message, c.error) << c.text;  // refused when read
   }
-  // As a key the text is always read, so a lone surrogate there is refused at once.
-  EXPECT_EQ(parse_error("{\"\\udc00\": 1}").value_or(""), "lone leading surrogate in hex escape");
-  EXPECT_EQ(json_string(*parse_json("12")).error().message,
-            "invalid type: integer `12`, expected a string");
-  EXPECT_EQ(json_string(*parse_json("\"a\\\"b\"")).value(), "a\"b");
-  EXPECT_EQ(json_u8(*parse_json("\"a\\\"b\\\\\"")).error().message,
+  EXPECT_EQ(string_of("12").error().message, "invalid type: integer `12`, expected a string");
+  EXPECT_EQ(string_of("\"a\\\"b\"").value(), "a\"b");
+  JsonReader quoted("\"a\\\"b\\\\\"");
+  EXPECT_EQ(json_u8(quoted).error().message,
             "invalid type: string \"a\\\"b\\\\\", expected u8");
 }
 
@@ -225,20 +278,23 @@ struct Sample {
 constexpr JsonField kSampleFields[] = {{"size"}, {"name"}, {"note", false}};
 
 Result<Sample, JsonError> read_sample(std::string_view text) {
-  KOVRA_ASSIGN_OR_RETURN(JsonValue v, parse_json(text));
+  JsonReader reader(text);
   Sample s;
-  KOVRA_TRY(json_read_record(v, "Sample", kSampleFields,
-                             [&](size_t field, const JsonValue& value) -> Status<JsonError> {
+  KOVRA_TRY(json_read_record(reader, "Sample", kSampleFields,
+                             [&](size_t field, JsonReader& value) -> Status<JsonError> {
                                switch (field) {
                                  case 0: { KOVRA_ASSIGN_OR_RETURN(s.size, json_u64(value)); break; }
                                  case 1: { KOVRA_ASSIGN_OR_RETURN(s.name, json_string(value)); break; }
-                                 default:
-                                   if (!value.is_null()) {
+                                 default: {
+                                   KOVRA_ASSIGN_OR_RETURN(const bool none, value.take_null());
+                                   if (!none) {
                                      KOVRA_ASSIGN_OR_RETURN(s.note, json_string(value));
                                    }
+                                 }
                                }
                                return {};
                              }));
+  KOVRA_TRY(reader.finish());
   return s;
 }
 
@@ -268,6 +324,14 @@ TEST(JsonRecords, ReadFromAnObjectOrAnArrayWithTheRecordRules) {
       {"\"size\"", "invalid type: string \"size\", expected struct Sample"},
       {"null", "invalid type: null, expected struct Sample"},
       {"7", "invalid type: integer `7`, expected struct Sample"},
+      {"{\"si\\u007ae\":7,\"name\":\"x\"}", nullptr},  // a key is matched by its text
+      {"{\"\\udc00\":7}", "lone leading surrogate in hex escape"},  // a record's keys are read
+      {"{\"size\":7,\"name\":\"x\",\"note\":nul", "EOF while parsing a value"},
+      {"{\"size\":7,\"name\":\"x\",\"note\":nulL}", "expected ident"},
+      // One pass in text order: the first fault found ends the reading.
+      {"{\"size\":-7,\"name\":\"x\",}", "invalid value: integer `-7`, expected u64"},
+      {"{\"size\":7,\"size\":[}", "duplicate field `size`"},
+      {"{\"size\":7,\"name\":\"x\"} [", "trailing characters"},
   };
   for (const Case& c : cases) {
     auto r = read_sample(c.text);
@@ -286,10 +350,74 @@ TEST(JsonRecords, ReadFromAnObjectOrAnArrayWithTheRecordRules) {
   EXPECT_EQ(with_note->note.value_or(""), "hello");
 }
 
+TEST(JsonRecords, SkipUndeclaredValuesOfAnyShapeButRefuseBadGrammar) {
+  std::string zeros = "[0";
+  for (int i = 1; i < 1'000'000; ++i) zeros += ",0";
+  zeros += "]";
+  // The record's object is one level, so a member's value may nest 126 more.
+  const int deepest = kJsonRecursionLimit - 2;
+  std::string deep_objects;
+  for (int i = 0; i < deepest; ++i) deep_objects += "{\"size\":";
+  deep_objects += "\"no\"" + std::string(deepest, '}');
+  struct Case {
+    std::string value;  // under the undeclared key "x", between two declared members
+    const char* error;  // nullptr: the record reads
+  };
+  const Case cases[] = {
+      {zeros, nullptr},
+      {"1e400", nullptr},
+      {"-1e400", nullptr},
+      {"[1e400, -1e999999999999]", nullptr},
+      {"123456789012345678901234567890", nullptr},
+      {"\"\\udc00\"", nullptr},
+      {"{\"\\ud800\": \"\\ud800\\u0041\", \"a\": 1, \"a\": 2}", nullptr},
+      {"[true, false, null, -0.5e-3, \"caf\xc3\xa9\", {}, []]", nullptr},
+      {std::string(deepest, '[') + std::string(deepest, ']'), nullptr},
+      {deep_objects, nullptr},
+      {std::string(deepest + 1, '[') + std::string(deepest + 1, ']'), "recursion limit exceeded"},
+      {"{\"a\":" + deep_objects + "}", "recursion limit exceeded"},
+      {std::string(1'000'000, '['), "recursion limit exceeded"},
+      // Faults inside the skipped value, at some depth.
+      {"[0, {\"a\": [1,]}]", "trailing comma"},
+      {"{\"a\": {\"b\": 1,}}", "trailing comma"},
+      {"[[1 2]]", "expected `,` or `]`"},
+      {"[{\"a\":1 \"b\":2}]", "expected `,` or `}`"},
+      {"{\"a\": {\"b\" 1}}", "expected `:`"},
+      {"{\"a\": [{b:1}]}", "key must be a string"},
+      {"[", "expected value"},
+      {"[\"ok\", \"a\\x\"]", "invalid escape"},
+      {"{\"k\nk\": 1}", "control character (\\u0000-\\u001F) found while parsing a string"},
+      {"[[\"\xed\xa0\x80\"]]", "invalid unicode code point"},
+      {"[01]", "invalid number"},
+      {"[1.]", "invalid number"},
+      {"{\"a\": -}", "invalid number"},
+      {"[nul]", "expected ident"},
+      {"['a']", "expected value"},
+  };
+  for (const Case& c : cases) {
+    const std::string text = "{\"size\":7,\"x\":" + c.value + ",\"name\":\"x\"}";
+    auto r = read_sample(text);
+    const std::string shown = c.value.substr(0, 40);
+    if (c.error == nullptr) {
+      ASSERT_TRUE(r.ok()) << shown << ": " << r.error().message;
+      EXPECT_EQ(r->size, 7u);
+      EXPECT_EQ(r->name, "x");
+    } else {
+      ASSERT_FALSE(r.ok()) << shown;
+      EXPECT_EQ(r.error().message, c.error) << shown;
+    }
+  }
+  // A skipped value that runs off the end of the text.
+  EXPECT_EQ(read_sample("{\"x\": [0, {\"a\": ").error().message, "EOF while parsing a value");
+  EXPECT_EQ(read_sample("{\"x\": [0, 1").error().message, "EOF while parsing a list");
+  EXPECT_EQ(read_sample("{\"x\": {\"a\": 1").error().message, "EOF while parsing an object");
+  EXPECT_EQ(read_sample("{\"x\": \"abc").error().message, "EOF while parsing a string");
+}
+
 TEST(JsonRecords, FixedByteArraysNeedExactlyTheirLength) {
   std::string ok = "[";
   for (int i = 0; i < 32; ++i) ok += std::to_string(i * 8) + (i < 31 ? "," : "]");
-  auto bytes = json_byte_array<32>(*parse_json(ok));
+  auto bytes = read_text(ok, [](JsonReader& r) { return json_byte_array<32>(r); });
   ASSERT_TRUE(bytes.ok());
   EXPECT_EQ((*bytes)[0], 0);
   EXPECT_EQ((*bytes)[31], 248);
@@ -310,9 +438,8 @@ TEST(JsonRecords, FixedByteArraysNeedExactlyTheirLength) {
       {"null", "invalid type: null, expected an array of length 32"},
   };
   for (const Case& c : cases) {
-    auto v = parse_json(c.text);
-    ASSERT_TRUE(v.ok()) << c.text;
-    auto r = json_byte_array<32>(*v);
+    JsonReader v(c.text);
+    auto r = json_byte_array<32>(v);
     ASSERT_FALSE(r.ok()) << c.text;
     EXPECT_EQ(r.error().message, c.error) << c.text;
   }
@@ -320,16 +447,16 @@ TEST(JsonRecords, FixedByteArraysNeedExactlyTheirLength) {
 
 TEST(JsonRecords, SequencesVisitEveryElement) {
   int sum = 0;
-  auto v = parse_json("[1,2,3]");
-  ASSERT_TRUE(json_read_sequence(*v, [&](const JsonValue& e) -> Status<JsonError> {
+  JsonReader v("[1,2,3]");
+  ASSERT_TRUE(json_read_sequence(v, [&](JsonReader& e) -> Status<JsonError> {
                 KOVRA_ASSIGN_OR_RETURN(uint64_t n, json_u64(e));
                 sum += static_cast<int>(n);
                 return {};
               }).ok());
+  EXPECT_TRUE(v.finish().ok());
   EXPECT_EQ(sum, 6);
-  EXPECT_EQ(json_read_sequence(*parse_json("{}"), [](const JsonValue&) { return Status<JsonError>{}; })
-                .error()
-                .message,
+  JsonReader map("{}");
+  EXPECT_EQ(json_read_sequence(map, [](JsonReader&) { return Status<JsonError>{}; }).error().message,
             "invalid type: map, expected a sequence");
 }
 

@@ -1,8 +1,9 @@
 // Fuzz target for the JSON reader and the track-head and aux-parts files.
 //
 // Any text must end in a value or an error, never a crash or a deep recursion. Every value
-// of a parsed tree is read with each typed reader. A track head or aux-parts record that
-// reads is written back in its array form and must read back equal.
+// of the text is read with each typed reader; a text that reads in full must also skip, to
+// the same end. A track head or aux-parts record that reads is written back in its array form
+// and must read back equal.
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
@@ -10,20 +11,28 @@
 #include <string_view>
 
 #include "base/json.h"
+#include "base/testing/json_walk.h"
 #include "kovra-core/aux_parts.h"
 #include "kovra-core/track_head.h"
 
 namespace {
 
-using kovra::base::JsonValue;
+using kovra::base::JsonReader;
 
-void visit(const JsonValue& v) {
-  (void)kovra::base::json_u8(v);
-  (void)kovra::base::json_u64(v);
-  (void)kovra::base::json_i64(v);
-  (void)kovra::base::json_string(v);
-  (void)kovra::base::json_byte_array<32>(v);
-  for (const JsonValue& e : v.elements()) visit(e);
+// Tries every typed reader on the value at `at`, each on a copy of the cursor.
+void try_typed_readers(const JsonReader& at) {
+  using Read = void (*)(JsonReader&);
+  const Read reads[] = {
+      [](JsonReader& r) { (void)kovra::base::json_u8(r); },
+      [](JsonReader& r) { (void)kovra::base::json_u64(r); },
+      [](JsonReader& r) { (void)kovra::base::json_i64(r); },
+      [](JsonReader& r) { (void)kovra::base::json_string(r); },
+      [](JsonReader& r) { (void)kovra::base::json_byte_array<32>(r); },
+  };
+  for (const Read read : reads) {
+    JsonReader r = at;
+    read(r);
+  }
 }
 
 std::string bytes_json(const std::array<uint8_t, 32>& b) {
@@ -40,7 +49,17 @@ std::string part_json(const std::optional<std::array<uint8_t, 32>>& p) {
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const std::string_view text(reinterpret_cast<const char*>(data), size);
-  if (auto doc = kovra::base::parse_json(text)) visit(*doc);
+  {
+    JsonReader read(text);
+    JsonReader skipped(text);
+    if (kovra::base::testing::json_read_all(read, try_typed_readers).ok()) {
+      if (!skipped.skip_value().ok()) std::abort();
+      if (read.position().line != skipped.position().line ||
+          read.position().column != skipped.position().column) {
+        std::abort();
+      }
+    }
+  }
   (void)kovra::base::json_field_value(text, "commitment");
 
   if (auto head = kovra::core::TrackHead::from_json(text)) {

@@ -6,7 +6,7 @@ namespace kovra::core {
 
 using base::JsonError;
 using base::JsonField;
-using base::JsonValue;
+using base::JsonReader;
 using base::Status;
 
 namespace {
@@ -29,15 +29,17 @@ constexpr std::string_view kAuxBindingTag = "KOVRA_AUX_BINDING_V1";
 }  // namespace
 
 base::Result<AuxParts, JsonError> read_aux_parts(std::string_view text) {
-  KOVRA_ASSIGN_OR_RETURN(const JsonValue document, base::parse_json(text));
+  JsonReader reader(text);
   AuxParts parts;
   KOVRA_TRY(base::json_read_record(
-      document, "AuxParts", kAuxFields,
-      [&parts](size_t field, const JsonValue& value) -> Status<JsonError> {
-        if (value.is_null()) return {};
+      reader, "AuxParts", kAuxFields,
+      [&parts](size_t field, JsonReader& value) -> Status<JsonError> {
+        KOVRA_ASSIGN_OR_RETURN(const bool absent, value.take_null());
+        if (absent) return {};
         KOVRA_ASSIGN_OR_RETURN(parts.*kPartOrder[field], base::json_byte_array<32>(value));
         return {};
       }));
+  KOVRA_TRY(reader.finish());
   return parts;
 }
 

@@ -4,7 +4,7 @@ namespace kovra::core {
 
 using base::JsonError;
 using base::JsonField;
-using base::JsonValue;
+using base::JsonReader;
 using base::Status;
 
 namespace {
@@ -15,11 +15,11 @@ constexpr JsonField kTrackHeadFields[] = {{"model_commitment"}, {"size"},    {"m
 }  // namespace
 
 base::Result<TrackHead, JsonError> read_track_head(std::string_view text) {
-  KOVRA_ASSIGN_OR_RETURN(const JsonValue document, base::parse_json(text));
+  JsonReader reader(text);
   TrackHead head;
   KOVRA_TRY(base::json_read_record(
-      document, "TrackHead", kTrackHeadFields,
-      [&head](size_t field, const JsonValue& value) -> Status<JsonError> {
+      reader, "TrackHead", kTrackHeadFields,
+      [&head](size_t field, JsonReader& value) -> Status<JsonError> {
         switch (field) {
           case 0: { KOVRA_ASSIGN_OR_RETURN(head.model_commitment, base::json_byte_array<32>(value)); break; }
           case 1: { KOVRA_ASSIGN_OR_RETURN(head.size, base::json_u64(value)); break; }
@@ -30,6 +30,7 @@ base::Result<TrackHead, JsonError> read_track_head(std::string_view text) {
         }
         return {};
       }));
+  KOVRA_TRY(reader.finish());
   return head;
 }
 

@@ -10,7 +10,7 @@ namespace kovra::verifier {
 
 using base::JsonError;
 using base::JsonField;
-using base::JsonValue;
+using base::JsonReader;
 using base::Status;
 
 // Append-only: a new era is added at the end and the previous live era is marked superseded.
@@ -111,18 +111,20 @@ constexpr JsonField kRegistryFields[] = {{"eras"}};
 constexpr JsonField kEntryFields[] = {
     {"era"}, {"image_id", false}, {"tagline", false}, {"date"}, {"status"}};
 
-base::Result<EraEntry, JsonError> read_entry(const JsonValue& value) {
+base::Result<EraEntry, JsonError> read_entry(JsonReader& reader) {
   EraEntry entry;
   KOVRA_TRY(base::json_read_record(
-      value, "EraEntry", kEntryFields,
-      [&entry](size_t field, const JsonValue& v) -> Status<JsonError> {
+      reader, "EraEntry", kEntryFields,
+      [&entry](size_t field, JsonReader& v) -> Status<JsonError> {
         switch (field) {
           case 0: { KOVRA_ASSIGN_OR_RETURN(entry.era, base::json_string(v)); break; }
-          case 1:
-            if (!v.is_null()) {
+          case 1: {
+            KOVRA_ASSIGN_OR_RETURN(const bool none, v.take_null());
+            if (!none) {
               KOVRA_ASSIGN_OR_RETURN(entry.image_id, base::json_string(v));
             }
             break;
+          }
           case 2: { KOVRA_ASSIGN_OR_RETURN(entry.tagline, base::json_string(v)); break; }
           case 3: { KOVRA_ASSIGN_OR_RETURN(entry.date, base::json_string(v)); break; }
           default: { KOVRA_ASSIGN_OR_RETURN(entry.status, base::json_string(v)); break; }
@@ -135,17 +137,18 @@ base::Result<EraEntry, JsonError> read_entry(const JsonValue& value) {
 }  // namespace
 
 base::Result<std::vector<EraEntry>, JsonError> parse_era_list(std::string_view json) {
-  KOVRA_ASSIGN_OR_RETURN(const JsonValue document, base::parse_json(json));
+  JsonReader reader(json);
   std::vector<EraEntry> entries;
   KOVRA_TRY(base::json_read_record(
-      document, "EraRegistry", kRegistryFields,
-      [&entries](size_t, const JsonValue& eras) -> Status<JsonError> {
-        return base::json_read_sequence(eras, [&entries](const JsonValue& e) -> Status<JsonError> {
+      reader, "EraRegistry", kRegistryFields,
+      [&entries](size_t, JsonReader& eras) -> Status<JsonError> {
+        return base::json_read_sequence(eras, [&entries](JsonReader& e) -> Status<JsonError> {
           KOVRA_ASSIGN_OR_RETURN(EraEntry entry, read_entry(e));
           entries.push_back(std::move(entry));
           return {};
         });
       }));
+  KOVRA_TRY(reader.finish());
   return entries;
 }
 

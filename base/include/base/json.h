@@ -1,8 +1,8 @@
 // A small strict JSON reader for the program's side files and embedded registries.
 //
-// Reading is two steps. `parse_json` checks the whole text against the JSON grammar
-// (RFC 8259) and builds a tree of `JsonValue`s; then the typed readers below turn values into
-// the program's records with the rules of a typed record reader:
+// Records are read straight from the text in one pass. A `JsonReader` is a cursor over the
+// text; the typed readers below each take one value from it and turn it into a field of the
+// program's records with the rules of a typed record reader:
 //
 //   - A record is read from an object whose keys are its field names, in any order, or from
 //     an array holding its field values in field order. Keys a record does not declare are
@@ -15,15 +15,23 @@
 //   - A value of the wrong JSON type is "invalid type: <what was found>, expected <what the
 //     reader wanted>".
 //
+// Nothing is built for a value that no record keeps: the value of an undeclared key is
+// checked against the grammar and passed over, with no allocation and no recursion. That check
+// is the grammar alone: a number in it is not converted (1e400 skips), and an escape in one of
+// its strings or keys is checked for its syntax but not resolved (a lone surrogate skips).
+// Reading goes through the text once, so the first fault in text order ends it.
+//
 // The grammar is the strict one: no comments, no trailing commas, no leading zeros, no
 // single quotes, strings free of raw control characters and made of valid UTF-8, white space
 // only space, tab, line feed and carriage return, nothing but white space after the top-level
-// value. Arrays and objects nest at most 127 levels deep ("recursion limit exceeded"), so a
-// hostile file cannot exhaust the stack. Numbers whose magnitude overflows a double are
-// refused ("number out of range"); integers beyond 64 bits are kept as floating point.
+// value (`JsonReader::finish`). Arrays and objects nest at most 127 levels deep ("recursion
+// limit exceeded"), skipped values included. A number that is read and whose magnitude
+// overflows a double is refused ("number out of range"); integers beyond 64 bits are kept as
+// floating point.
 //
 // Every error carries its message and the line and column (both from 1) where the reader
-// stood; `JsonError::to_string` gives "<message> at line L column C".
+// stood, or where the value it is about began; `JsonError::to_string` gives "<message> at line
+// L column C".
 //
 // Also here: `json_field_value`, the lenient single-key lookup used for small hand-written
 // texts (pre-registration and chain records); it is not a JSON parser and never fails.
@@ -36,14 +44,18 @@
 #include <span>
 #include <string>
 #include <string_view>
-#include <vector>
 
 #include "base/result.h"
 
 namespace kovra::base {
 
-// The deepest nesting of arrays and objects that `parse_json` accepts, plus one.
+// The deepest nesting of arrays and objects that the reader accepts, plus one.
 inline constexpr int kJsonRecursionLimit = 128;
+
+struct JsonPosition {
+  size_t line = 0;
+  size_t column = 0;
+};
 
 struct JsonError {
   std::string message;
@@ -53,69 +65,112 @@ struct JsonError {
   std::string to_string() const;
 };
 
-class JsonValue {
- public:
-  enum class Kind : uint8_t { kNull, kBool, kNumber, kString, kArray, kObject };
+enum class JsonKind : uint8_t { kNull, kBool, kNumber, kString, kArray, kObject };
+
+// A null, boolean, number or string as read from the text; for an array or an object, only
+// its kind and position.
+struct JsonScalar {
   // How a number was written: a non-negative integer that fits 64 bits, a negative integer
   // that fits 64 signed bits, or anything else (a fraction, an exponent, a wider integer).
   enum class NumberKind : uint8_t { kUnsigned, kSigned, kFloat };
 
-  Kind kind() const { return kind_; }
-  bool is_null() const { return kind_ == Kind::kNull; }
-
-  bool as_bool() const { return bool_; }
-  NumberKind number_kind() const { return number_kind_; }
-  uint64_t as_unsigned() const { return unsigned_; }
-  int64_t as_signed() const { return signed_; }
-  double as_float() const { return float_; }
+  JsonKind kind = JsonKind::kNull;
+  bool boolean = false;
+  NumberKind number_kind = NumberKind::kUnsigned;
+  uint64_t unsigned_value = 0;
+  int64_t signed_value = 0;
+  double float_value = 0;
+  std::string_view raw;  // a string's body between its quotes, escapes unresolved
+  JsonPosition position;  // where the value begins
 
   // A string's text with its escapes resolved (valid UTF-8); an error for an escape that
   // names a lone surrogate.
   Result<std::string, JsonError> string_text() const;
-
-  // Array elements, or the values of an object's members in text order.
-  std::span<const JsonValue> elements() const { return elements_; }
-  // An object's keys in text order, one per element; duplicates kept as written.
-  std::span<const std::string> keys() const { return keys_; }
-
-  // Where the value begins in the text.
-  size_t line() const { return line_; }
-  size_t column() const { return column_; }
-
-  // Parser access.
-  struct Builder;
-
- private:
-  Kind kind_ = Kind::kNull;
-  NumberKind number_kind_ = NumberKind::kUnsigned;
-  bool bool_ = false;
-  uint64_t unsigned_ = 0;
-  int64_t signed_ = 0;
-  double float_ = 0;
-  std::string raw_;  // a string's body between its quotes, escapes unresolved
-  std::vector<JsonValue> elements_;
-  std::vector<std::string> keys_;
-  size_t line_ = 0;
-  size_t column_ = 0;
 };
 
-Result<JsonValue, JsonError> parse_json(std::string_view text);
+// An object's key as `JsonReader::next_member` reads it.
+struct JsonKey {
+  std::string_view raw;   // the body between its quotes, escapes unresolved
+  JsonPosition position;  // of its opening quote
+
+  // The key's text: `raw` itself when it holds no escape, else its escapes resolved into
+  // `scratch`; an error for a lone surrogate.
+  Result<std::string_view, JsonError> text(std::string& scratch) const;
+};
+
+// A cursor over a JSON text. It holds a view of the text (which must outlive it), where it
+// stands and how deep it is, and nothing else: a copy is an independent cursor.
+class JsonReader {
+ public:
+  explicit JsonReader(std::string_view text) : s_(text) {}
+
+  // Skips white space and names the value that begins there by its first character; "EOF
+  // while parsing a value" or "expected value" when none can begin there.
+  Result<JsonKind, JsonError> peek();
+  // Where the reader stands: after `peek`, where the next value begins.
+  JsonPosition position() const { return {line_, pos_ - line_start_ + 1}; }
+  // An error at the reader's position.
+  JsonError error(std::string message) const;
+
+  // Reads the null, boolean, number or string that begins here. An array or an object is
+  // left unread and given by its kind and position alone.
+  Result<JsonScalar, JsonError> read_scalar();
+  // Reads a null when one begins here (true); any other value is left unread (false).
+  Result<bool, JsonError> take_null();
+
+  // An array: `begin_array` at its '[', then `next_element` before each element: true when
+  // one follows (the reader stands at it, to be read or skipped), false once the closing
+  // bracket is passed.
+  Status<JsonError> begin_array();
+  Result<bool, JsonError> next_element();
+  // An object likewise: `next_member` reads the next key and its colon into `key` and stands
+  // at the member's value (true), or passes the closing brace (false).
+  Status<JsonError> begin_object();
+  Result<bool, JsonError> next_member(JsonKey& key);
+
+  // Checks the value that begins here against the grammar and passes over it.
+  Status<JsonError> skip_value();
+
+  // After the top-level value: nothing but white space may remain ("trailing characters").
+  Status<JsonError> finish();
+
+ private:
+  bool at_end() const { return pos_ >= s_.size(); }
+  char current() const { return s_[pos_]; }
+  void skip_white_space();
+  Status<JsonError> enter(char open);
+  Result<bool, JsonError> next_in(char close, const char* eof, const char* expected);
+  Status<JsonError> scan_literal(std::string_view word);
+  Result<std::string_view, JsonError> scan_string();
+  struct Number;
+  Result<Number, JsonError> scan_number();
+  Status<JsonError> skip_scalar(JsonKind kind);
+
+  std::string_view s_;
+  size_t pos_ = 0;
+  size_t line_ = 1;
+  size_t line_start_ = 0;
+  int depth_ = 0;       // arrays and objects open
+  bool fresh_ = false;  // the innermost one was just opened: no element or member read yet
+};
 
 // ---- Typed readers ------------------------------------------------------------------------
+//
+// Each reads one value from the reader; on success the reader stands after it.
 
-// An error about `value` (its position) with the given message.
-JsonError json_error_at(const JsonValue& value, std::string message);
-// "invalid type: <found>, expected <expected>".
-JsonError json_invalid_type(const JsonValue& value, std::string_view expected);
+JsonError json_error_at(JsonPosition position, std::string message);
+// "invalid type: <found>, expected <expected>" about the value at the reader (or the error
+// that reading it gave).
+JsonError json_invalid_type(JsonReader& reader, std::string_view expected);
 
-Result<uint8_t, JsonError> json_u8(const JsonValue& value);
-Result<uint64_t, JsonError> json_u64(const JsonValue& value);
-Result<int64_t, JsonError> json_i64(const JsonValue& value);
-Result<std::string, JsonError> json_string(const JsonValue& value);
+Result<uint8_t, JsonError> json_u8(JsonReader& reader);
+Result<uint64_t, JsonError> json_u64(JsonReader& reader);
+Result<int64_t, JsonError> json_i64(JsonReader& reader);
+Result<std::string, JsonError> json_string(JsonReader& reader);
 
 // An array of exactly N integers 0..255 ("an array of length N").
 template <size_t N>
-Result<std::array<uint8_t, N>, JsonError> json_byte_array(const JsonValue& value);
+Result<std::array<uint8_t, N>, JsonError> json_byte_array(JsonReader& reader);
 
 // One declared field of a record. A field that is not required may be missing from the
 // object form; the array form needs every position.
@@ -124,17 +179,18 @@ struct JsonField {
   bool required = true;
 };
 
-// Reads a record named `record` (as in "struct TrackHead") from `value`: calls
-// visit(index, field_value) once for every declared field present, in text order, and
-// stops at the first error (its own or the visitor's).
-using JsonFieldVisitor = std::function<Status<JsonError>(size_t, const JsonValue&)>;
-Status<JsonError> json_read_record(const JsonValue& value, std::string_view record,
+// Reads a record named `record` (as in "struct TrackHead") at the reader: calls
+// visit(index, reader) once for every declared field present, in text order, with the
+// reader at the field's value, which the visitor reads; values of undeclared keys are
+// skipped. Stops at the first error (its own or the visitor's). At most 64 fields.
+using JsonFieldVisitor = std::function<Status<JsonError>(size_t, JsonReader&)>;
+Status<JsonError> json_read_record(JsonReader& reader, std::string_view record,
                                    std::span<const JsonField> fields,
                                    const JsonFieldVisitor& visit);
 
-// Calls visit(element) for each element of an array ("a sequence").
-Status<JsonError> json_read_sequence(const JsonValue& value,
-                                     const std::function<Status<JsonError>(const JsonValue&)>& visit);
+// Calls visit(reader) at each element of an array ("a sequence"); the visitor reads it.
+Status<JsonError> json_read_sequence(JsonReader& reader,
+                                     const std::function<Status<JsonError>(JsonReader&)>& visit);
 
 // ---- Single-key lookup --------------------------------------------------------------------
 
@@ -152,22 +208,24 @@ std::string json_field_value(std::string_view text, std::string_view key);
 
 // ---- Implementation of the template ---------------------------------------------------------
 
-std::string json_invalid_length_text(size_t found, std::string_view expected);
-JsonError json_trailing_characters(const JsonValue& value);
+JsonError json_array_length_error(JsonPosition array, size_t found, size_t expected);
 
 template <size_t N>
-Result<std::array<uint8_t, N>, JsonError> json_byte_array(const JsonValue& value) {
-  const std::string expected = "an array of length " + std::to_string(N);
-  if (value.kind() != JsonValue::Kind::kArray) return Err(json_invalid_type(value, expected));
-  const auto elements = value.elements();
+Result<std::array<uint8_t, N>, JsonError> json_byte_array(JsonReader& reader) {
+  KOVRA_ASSIGN_OR_RETURN(const JsonKind kind, reader.peek());
+  if (kind != JsonKind::kArray) {
+    return Err(json_invalid_type(reader, "an array of length " + std::to_string(N)));
+  }
+  const JsonPosition array = reader.position();
+  KOVRA_TRY(reader.begin_array());
   std::array<uint8_t, N> out{};
   for (size_t i = 0; i < N; ++i) {
-    if (i >= elements.size()) {
-      return Err(json_error_at(value, json_invalid_length_text(i, expected)));
-    }
-    KOVRA_ASSIGN_OR_RETURN(out[i], json_u8(elements[i]));
+    KOVRA_ASSIGN_OR_RETURN(const bool more, reader.next_element());
+    if (!more) return Err(json_array_length_error(array, i, N));
+    KOVRA_ASSIGN_OR_RETURN(out[i], json_u8(reader));
   }
-  if (elements.size() > N) return Err(json_trailing_characters(elements[N]));
+  KOVRA_ASSIGN_OR_RETURN(const bool more, reader.next_element());
+  if (more) return Err(reader.error("trailing characters"));
   return out;
 }
 

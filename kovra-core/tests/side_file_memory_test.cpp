@@ -1,0 +1,110 @@
+// The memory the track-head and aux-parts readers take for a large file: counted by the bytes
+// that operator new hands out while one reading runs (the text itself is allocated before).
+// The sum of all allocations bounds the peak, so a reading that builds something per value of
+// a two-megabyte file shows here whatever the allocator does.
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <new>
+#include <string>
+
+#include "kovra-core/aux_parts.h"
+#include "kovra-core/track_head.h"
+
+namespace {
+
+bool counting = false;
+size_t counted = 0;
+
+void* allocate(size_t size) {
+  if (counting) counted += size;
+  if (void* p = std::malloc(size == 0 ? 1 : size)) return p;
+  throw std::bad_alloc();
+}
+
+}  // namespace
+
+// Every form of the global operator new and delete is replaced, so that what one allocates
+// the other frees (a sanitizer checks the pairs).
+void* operator new(size_t size) { return allocate(size); }
+void* operator new[](size_t size) { return allocate(size); }
+void* operator new(size_t size, const std::nothrow_t&) noexcept {
+  try {
+    return allocate(size);
+  } catch (const std::bad_alloc&) {
+    return nullptr;
+  }
+}
+void* operator new[](size_t size, const std::nothrow_t& tag) noexcept {
+  return operator new(size, tag);
+}
+void operator delete(void* p) noexcept { std::free(p); }
+void operator delete[](void* p) noexcept { std::free(p); }
+void operator delete(void* p, size_t) noexcept { std::free(p); }
+void operator delete[](void* p, size_t) noexcept { std::free(p); }
+void operator delete(void* p, const std::nothrow_t&) noexcept { std::free(p); }
+void operator delete[](void* p, const std::nothrow_t&) noexcept { std::free(p); }
+
+namespace kovra::core {
+namespace {
+
+// Bytes allocated while `read` runs.
+template <class Read>
+size_t allocated_by(Read read) {
+  counted = 0;
+  counting = true;
+  read();
+  counting = false;
+  return counted;
+}
+
+// "[0,0,...,0]" with a million zeros: two megabytes.
+std::string zeros() {
+  std::string s = "[0";
+  s.reserve(2'000'001);
+  for (int i = 1; i < 1'000'000; ++i) s += ",0";
+  return s + "]";
+}
+
+std::string bytes32() {
+  std::string s = "[7";
+  for (int i = 1; i < 32; ++i) s += ",7";
+  return s + "]";
+}
+
+TEST(SideFileMemory, ALargeValueIsSkippedOrRefusedWithoutBeingBuilt) {
+  const std::string big = zeros();
+  const std::string b = bytes32();
+  const std::string head_members = "\"model_commitment\":" + b + ",\"size\":1,\"merkle_root\":" +
+                                   b + ",\"chain_head\":" + b + ",\"first_ts\":1,\"last_ts\":2";
+  const struct {
+    std::string text;
+    bool reads;
+  } aux_cases[] = {
+      {"{\"provenance\":" + b + ",\"junk\":" + big + "}", true},
+      {"{\"junk\":{\"deeper\":[" + big + "," + big + "]},\"live_chain\":null}", true},
+      {"{\"trial_ledger\":" + big + "}", false},
+      {"[" + big + ",null,null,null,null]", false},
+      {big, false},
+  };
+  for (const auto& c : aux_cases) {
+    std::optional<AuxParts> parts;
+    const size_t bytes = allocated_by([&] { parts = AuxParts::from_json(c.text); });
+    EXPECT_EQ(parts.has_value(), c.reads) << c.text.substr(0, 40);
+    // Within 8 times the file's size counting the file itself; in fact a few error texts.
+    EXPECT_LT(c.text.size() + bytes, 8 * c.text.size());
+    EXPECT_LT(bytes, 4096u) << c.text.substr(0, 40);
+  }
+  const std::string heads[] = {"{" + head_members + ",\"junk\":" + big + "}",
+                               "{\"junk\":" + big + "," + head_members + "}"};
+  for (const std::string& text : heads) {
+    std::optional<TrackHead> head;
+    const size_t bytes = allocated_by([&] { head = TrackHead::from_json(text); });
+    ASSERT_TRUE(head.has_value());
+    EXPECT_EQ(head->last_ts, 2);
+    EXPECT_LT(bytes, 4096u);
+  }
+}
+
+}  // namespace
+}  // namespace kovra::core
