@@ -4,7 +4,7 @@
 # one file <name>.cpp defining LLVMFuzzerTestOneInput. A target is built
 #   - with -DKOVRA_FUZZ=ON (clang): as the libFuzzer binary <name>; the build lists every
 #     target in <build>/fuzz_targets.txt for scripts/fuzz.sh, one line of tab-separated
-#     fields: name, binary, seed writer, libFuzzer options;
+#     fields: name, binary, seed writer, regression folder, libFuzzer options;
 #   - in every other build with tests: as <name>_replay, the same source with the standalone
 #     driver of base/fuzz, registered as the test fuzz_replay.<name>, which replays the
 #     target's seeds and every kept regression input (fuzz/regressions/<name>/*). The seeds
@@ -41,6 +41,7 @@ endfunction()
 function(kovra_fuzz_target)
   cmake_parse_arguments(KF "" "NAME" "SOURCES;LIBS;INCLUDES;OPTIONS" ${ARGN})
   set(src ${CMAKE_CURRENT_SOURCE_DIR}/${KF_NAME}.cpp)
+  set(kept_dir ${CMAKE_CURRENT_SOURCE_DIR}/regressions/${KF_NAME})
   if(KOVRA_FUZZ)
     set(exe ${KF_NAME})
     add_executable(${exe} ${src} ${KF_SOURCES})
@@ -48,13 +49,12 @@ function(kovra_fuzz_target)
     target_link_options(${exe} PRIVATE -fsanitize=fuzzer)
     list(JOIN KF_OPTIONS " " options)
     set_property(GLOBAL APPEND PROPERTY KOVRA_FUZZ_MANIFEST
-      "${KF_NAME}\t$<TARGET_FILE:${exe}>\t$<TARGET_FILE:${KOVRA_FUZZ_SEED_WRITER}>\t${options}")
+      "${KF_NAME}\t$<TARGET_FILE:${exe}>\t$<TARGET_FILE:${KOVRA_FUZZ_SEED_WRITER}>\t${kept_dir}\t${options}")
   elseif(KOVRA_TESTS)
     set(exe ${KF_NAME}_replay)
     add_executable(${exe} ${src} ${KF_SOURCES})
     target_link_libraries(${exe} PRIVATE kovra_fuzz_replay)
     set(inputs ${KOVRA_FUZZ_CORPUS}/${KF_NAME})
-    set(kept_dir ${CMAKE_CURRENT_SOURCE_DIR}/regressions/${KF_NAME})
     # Re-globbed at every build: a regression input added later joins the test.
     file(GLOB kept CONFIGURE_DEPENDS ${kept_dir}/*)
     if(kept)

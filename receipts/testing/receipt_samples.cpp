@@ -58,14 +58,6 @@ const Setups& setups() {
   return s;
 }
 
-Receipt receipt_of(ProofKind proof, std::vector<uint8_t> journal, const Digest& params) {
-  Receipt r;
-  r.proof.kind = std::move(proof);
-  r.journal = std::move(journal);
-  r.params_digest = params;
-  return r;
-}
-
 SuccinctReceipt succinct(const SuiteSetup& s, const Digest& claim_digest,
                          const Prunable<ReceiptClaim>& claim) {
   return make_succinct_receipt(s.suite, kPo2, s.set, claim_digest, claim);
