@@ -22,9 +22,12 @@ bash scripts/deps.sh
 root=$PWD
 build=$root/build/fuzz
 mkdir -p "$build"
-cmake -S . -B "$build" -G Ninja -DCMAKE_CXX_COMPILER=clang++ -DCMAKE_BUILD_TYPE=RelWithDebInfo \
-  -DKOVRA_FUZZ=ON -DKOVRA_SANITIZE=ON -DKOVRA_TESTS=OFF -DKOVRA_BENCH=OFF >"$build/configure.log" 2>&1 ||
-  { cat "$build/configure.log" >&2; exit 2; }
+if ! cmake -S . -B "$build" -G Ninja -DCMAKE_CXX_COMPILER=clang++ \
+  -DCMAKE_BUILD_TYPE=RelWithDebInfo -DKOVRA_FUZZ=ON -DKOVRA_SANITIZE=ON -DKOVRA_TESTS=OFF \
+  -DKOVRA_BENCH=OFF >"$build/configure.log" 2>&1; then
+  cat "$build/configure.log" >&2
+  exit 2
+fi
 if ! cmake --build "$build" -j "$(nproc)" >"$build/build.log" 2>&1; then
   tail -n 40 "$build/build.log" >&2
   exit 2
@@ -71,7 +74,7 @@ findings=()
 for line in "${targets[@]}"; do
   IFS=$'\t' read -r name _ _ _ _ <<<"$line"
   log=$run/logs/$name.log
-  count=$(grep -o 'stat::number_of_executed_units: [0-9]*' "$log" | tail -n 1 | grep -o '[0-9]*$' || true)
+  count=$(sed -n 's/^stat::number_of_executed_units: *\([0-9]*\)$/\1/p' "$log" | tail -n 1)
   executions=$((executions + ${count:-0}))
   found=0
   for artifact in "$run/findings/$name"/crash-* "$run/findings/$name"/leak-* \

@@ -19,7 +19,8 @@ namespace fs = std::filesystem;
 bool replay(const fs::path& path) {
   std::ifstream in(path, std::ios::binary);
   if (!in) return false;
-  const std::vector<char> bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+  const std::vector<char> bytes((std::istreambuf_iterator<char>(in)),
+                                std::istreambuf_iterator<char>());
   if (in.bad()) return false;
   std::printf("replay %s (%zu bytes)\n", path.c_str(), bytes.size());
   std::fflush(stdout);

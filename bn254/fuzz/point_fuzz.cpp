@@ -47,8 +47,10 @@ void exact_prefix(std::span<const uint8_t> input, auto&& write) {
   if (!value) return;
   std::vector<uint8_t> written;
   write(*value, written);
-  if (written.size() != in.position() || std::memcmp(written.data(), input.data(), written.size()) != 0)
+  if (written.size() != in.position() ||
+      std::memcmp(written.data(), input.data(), written.size()) != 0) {
     std::abort();
+  }
 }
 
 }  // namespace

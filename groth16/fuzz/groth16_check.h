@@ -23,8 +23,9 @@ struct CheckSetup {
   base::Digest control_root = digest(0x11);
   base::Digest claim_digest = digest(0x22);
   base::Digest bn254_id = below_r(digest(0x33));
-  std::vector<uint8_t> seal = testing::make_test_seal(
-      scalars, control_root, claim_digest, bn254_id, testing::scalar(0x5eed), testing::scalar(0xb0b5));
+  std::vector<uint8_t> seal =
+      testing::make_test_seal(scalars, control_root, claim_digest, bn254_id,
+                              testing::scalar(0x5eed), testing::scalar(0xb0b5));
 
   base::Result<Groth16Check, Groth16Error> check(std::span<const uint8_t> s) const {
     return Groth16Check::from_seal(s, control_root, claim_digest, bn254_id, key);

@@ -30,9 +30,12 @@ const char* family_name(AttestationFamily family) {
 
 std::vector<uint8_t> attestation_journal(AttestationFamily family) {
   switch (family) {
-    case AttestationFamily::LabelSchema: return journal_bytes(testing::sample_label_schema_journal());
-    case AttestationFamily::Structural: return journal_bytes(testing::sample_structural_journal());
-    case AttestationFamily::Hrp: return journal_bytes(testing::sample_hrp_journal());
+    case AttestationFamily::LabelSchema:
+      return journal_bytes(testing::sample_label_schema_journal());
+    case AttestationFamily::Structural:
+      return journal_bytes(testing::sample_structural_journal());
+    case AttestationFamily::Hrp:
+      return journal_bytes(testing::sample_hrp_journal());
   }
   return {};
 }
@@ -103,7 +106,8 @@ void write_seeds(kovra::fuzz::SeedCorpus& corpus) {
                    bytes_json(6), ", -9223372036854775808, 9223372036854775807]"}));
   corpus.add("aux-parts-object",
              join({"{\"trial_ledger\": ", bytes_json(7), ", \"live_chain\": null, ",
-                   "\"black_box_track\": ", bytes_json(8), ", \"note\": {\"x\": [1.5e300, true]}}"}));
+                   "\"black_box_track\": ", bytes_json(8),
+                   ", \"note\": {\"x\": [1.5e300, true]}}"}));
   corpus.add("aux-parts-array",
              join({"[null, ", bytes_json(9), ", null, null, ", bytes_json(10), "]"}));
 }

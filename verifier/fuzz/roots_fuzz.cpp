@@ -39,7 +39,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   for (const auto& root : roots) {
     const std::string hex = kovra::base::hex_lower(root);
     const auto built_in = find_canonical_label(CANONICAL_ROOTS_TEXT, hex);
-    const auto expected = built_in ? built_in : utf8 ? find_canonical_label(text, hex) : std::nullopt;
+    const auto expected =
+        built_in ? built_in : utf8 ? find_canonical_label(text, hex) : std::nullopt;
     if (lookup_canonical_root(path, root) != expected) std::abort();
     if (expected && expected->empty()) std::abort();
   }

@@ -42,7 +42,8 @@ inline std::optional<Sections> split_sections(std::string_view input, size_t max
   while (mark != std::string_view::npos) {
     const size_t start = mark + kSectionMark.size();
     mark = input.find(kSectionMark, start);
-    const std::string_view body = input.substr(start, mark == std::string_view::npos ? mark : mark - start);
+    const std::string_view body =
+        input.substr(start, mark == std::string_view::npos ? mark : mark - start);
     const size_t eol = body.find('\n');
     Section s{std::string(body.substr(0, eol)),
               eol == std::string_view::npos ? std::string() : std::string(body.substr(eol + 1))};

@@ -20,6 +20,9 @@ using testing::CredentialKind;
 using testing::GateScenario;
 using testing::ModeFiles;
 
+constexpr CredentialKind kKinds[] = {CredentialKind::Plain, CredentialKind::Portfolio,
+                                     CredentialKind::Carry, CredentialKind::Vrp};
+
 struct NamedRun {
   std::string name;
   ModeFiles files;
@@ -33,8 +36,7 @@ GateScenario gate(CredentialKind kind, bool disclosing) {
 
 std::vector<NamedRun> runs() {
   std::vector<NamedRun> out;
-  for (CredentialKind kind : {CredentialKind::Plain, CredentialKind::Portfolio,
-                              CredentialKind::Carry, CredentialKind::Vrp}) {
+  for (CredentialKind kind : kKinds) {
     for (bool disclosing : {false, true}) {
       out.push_back({std::string("gate-") + testing::kind_name(kind) +
                          (disclosing ? "-disclosing" : "-minimal"),
@@ -84,8 +86,7 @@ std::vector<NamedRun> runs() {
   out.push_back({"label-schema", testing::label_schema_scenario().files()});
   out.push_back({"structural", testing::structural_scenario().files()});
   out.push_back({"hrp", testing::hrp_scenario().files()});
-  for (CredentialKind kind :
-       {CredentialKind::Plain, CredentialKind::Portfolio, CredentialKind::Carry, CredentialKind::Vrp}) {
+  for (CredentialKind kind : kKinds) {
     const auto fixture = testing::make_gate_fixture(kind, false);
     ModeFiles m;
     m.bundle_name = "--print-root";

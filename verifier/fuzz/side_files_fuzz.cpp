@@ -19,9 +19,10 @@ namespace {
 
 struct Setup {
   testing::TempDir dir;
-  core::CredentialBundle bundle = testing::seal(
-      side_fixture().core,
-      testing::fake_receipt_for(TRUSTED_IMAGE_ID, testing::journal_bytes(side_fixture().core.journal)));
+  core::CredentialBundle bundle =
+      testing::seal(side_fixture().core,
+                    testing::fake_receipt_for(TRUSTED_IMAGE_ID,
+                                              testing::journal_bytes(side_fixture().core.journal)));
   std::vector<std::vector<core::BarRecord>> bar_lists = {
       parse_price_csv(side_fixture().csv_files[0].text)};
   std::string side = dir.file("side.json");
