@@ -6,6 +6,7 @@
 #   testing/*.cpp       optional test support, target kovra_<lib>_testing, linked only into
 #                       tests and benchmarks
 #   tests/*.cpp         one GoogleTest executable <lib>_tests, registered with CTest
+#   fuzz/               optional fuzz targets and their seed writer (cmake/KovraFuzz.cmake)
 # Sources are globbed so that adding a file needs no edit here.
 function(kovra_library)
   cmake_parse_arguments(KL "" "NAME" "DEPS;TEST_DEPS" ${ARGN})
@@ -41,5 +42,9 @@ function(kovra_library)
       gtest_discover_tests(${t} DISCOVERY_TIMEOUT 60
         WORKING_DIRECTORY ${CMAKE_CURRENT_SOURCE_DIR})
     endif()
+  endif()
+
+  if((KOVRA_FUZZ OR KOVRA_TESTS) AND EXISTS ${CMAKE_CURRENT_SOURCE_DIR}/fuzz/CMakeLists.txt)
+    add_subdirectory(fuzz)
   endif()
 endfunction()

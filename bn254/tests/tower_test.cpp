@@ -56,7 +56,7 @@ std::vector<Fq12> fq12_values(testing::TestRng& rng) {
 
 TEST(Fq2, KnownAnswers) {
   const Fq a0 = fq(12345), b0 = fq(678), b1 = fq(91011);
-  EXPECT_EQ(Fq2(a0, Fq{}).mul(Fq2{b0, b1}), (Fq2{a0.mul(b0), a0.mul(b1)}));
+  EXPECT_EQ((Fq2{a0, Fq{}}.mul(Fq2{b0, b1})), (Fq2{a0.mul(b0), a0.mul(b1)}));
   EXPECT_EQ((Fq2{Fq{}, FQ_MINUS_ONE}.mul(Fq2{Fq{}, FQ_MINUS_ONE})), (Fq2{FQ_MINUS_ONE, Fq{}}));
   EXPECT_EQ((Fq2{Fq{}, FQ_ONE}.square()), (Fq2{FQ_MINUS_ONE, Fq{}}));
   EXPECT_EQ(fq2(5, 0).square(), fq2(25, 0));

@@ -3,7 +3,9 @@
 #include <gtest/gtest.h>
 
 // GCC 12 reports a false -Wrestrict inside std::string concatenation (GCC bug 105329).
+#if defined(__GNUC__) && !defined(__clang__)
 #pragma GCC diagnostic ignored "-Wrestrict"
+#endif
 
 #include <string>
 

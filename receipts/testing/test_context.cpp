@@ -29,20 +29,20 @@ Receipt groth16_test_receipt(const VerifyContext& ctx,
                                             params.bn254_id, groth16::testing::scalar(0x5eed),
                                             groth16::testing::scalar(0xb0b5));
   g.params_digest = params.digest();
+  return receipt_of(std::move(g), journal, params.digest());
+}
+
+Receipt receipt_of(ProofKind proof, std::vector<uint8_t> journal, const Digest& params_digest) {
   Receipt r;
-  r.proof.kind = std::move(g);
-  r.journal = journal;
-  r.params_digest = params.digest();
+  r.proof.kind = std::move(proof);
+  r.journal = std::move(journal);
+  r.params_digest = params_digest;
   return r;
 }
 
 Receipt fake_receipt(const ReceiptClaim& claim, const std::vector<uint8_t>& journal,
                      const Digest& params_digest) {
-  Receipt r;
-  r.proof.kind = FakeReceipt{Prunable<ReceiptClaim>(claim)};
-  r.journal = journal;
-  r.params_digest = params_digest;
-  return r;
+  return receipt_of(FakeReceipt{Prunable<ReceiptClaim>(claim)}, journal, params_digest);
 }
 
 }  // namespace kovra::receipts::testing

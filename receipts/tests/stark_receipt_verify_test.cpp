@@ -22,14 +22,6 @@ Digest digest_of(uint32_t seed) {
   return d;
 }
 
-Receipt receipt_of(ProofKind proof, std::vector<uint8_t> journal, const Digest& params) {
-  Receipt r;
-  r.proof.kind = std::move(proof);
-  r.journal = std::move(journal);
-  r.params_digest = params;
-  return r;
-}
-
 TEST(StarkReceiptVerify, SuccinctReceiptsUnderEverySuite) {
   const Digest image_id = digest_of(1);
   const std::vector<uint8_t> journal = {'k', 'o', 'v', 'r', 'a'};

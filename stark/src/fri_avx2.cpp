@@ -77,13 +77,14 @@ KOVRA_AVX2 inline __m256i mul8(__m256i a, __m256i b) {
 }
 
 // The butterfly on the pairs (i, i + h) inside each group of 2h lanes of x, h = 4, 2 or 1:
-// `swapped` holds each lane's partner, so the lanes of the upper halves take partner - self.
-KOVRA_AVX2 inline __m256i butterfly_within(__m256i x, __m256i swapped, __m256i twiddles,
-                                           int upper_mask) {
+// `swapped` holds each lane's partner, so the lanes of the upper halves (the set bits of
+// UpperMask, a blend immediate) take partner - self.
+template <int UpperMask>
+KOVRA_AVX2 inline __m256i butterfly_within(__m256i x, __m256i swapped, __m256i twiddles) {
   const __m256i sum = add8(x, swapped);
   __m256i diff = sub8(swapped, x);
-  if (upper_mask != 0b10101010) diff = mul8(diff, twiddles);  // the 2-point twiddle is one
-  return _mm256_blend_epi32(sum, diff, upper_mask);
+  if constexpr (UpperMask != 0b10101010) diff = mul8(diff, twiddles);  // the 2-point twiddle is one
+  return _mm256_blend_epi32(sum, diff, UpperMask);
 }
 
 template <size_t N>
@@ -170,9 +171,9 @@ KOVRA_AVX2 void fold_butterfly_avx2(std::span<const uint32_t, 64> row,
     const __m256i b = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(row.data() + 16 * k + 8));
     __m256i half[2] = {add8(a, b), mul8(sub8(a, b), t16)};
     for (__m256i& x : half) {
-      x = butterfly_within(x, _mm256_permute2x128_si256(x, x, 0x01), t8, 0b11110000);
-      x = butterfly_within(x, _mm256_shuffle_epi32(x, _MM_SHUFFLE(1, 0, 3, 2)), t4, 0b11001100);
-      x = butterfly_within(x, _mm256_shuffle_epi32(x, _MM_SHUFFLE(2, 3, 0, 1)), x, 0b10101010);
+      x = butterfly_within<0b11110000>(x, _mm256_permute2x128_si256(x, x, 0x01), t8);
+      x = butterfly_within<0b11001100>(x, _mm256_shuffle_epi32(x, _MM_SHUFFLE(1, 0, 3, 2)), t4);
+      x = butterfly_within<0b10101010>(x, _mm256_shuffle_epi32(x, _MM_SHUFFLE(2, 3, 0, 1)), x);
     }
     _mm256_store_si256(reinterpret_cast<__m256i*>(planes[k]), half[0]);
     _mm256_store_si256(reinterpret_cast<__m256i*>(planes[k] + 8), half[1]);

@@ -28,12 +28,21 @@ inline constexpr size_t kSecondFull = 25;       // rows 25..28
 
 using Row = std::array<uint32_t, kWidth>;
 
+// The register is two words, b_0..b_63 in `lo_` and b_64..b_79 in the low bits of `hi_`, so
+// that a clock is a few shifts (cheap enough for every compiler's constant evaluation).
 class Grain {
  public:
   constexpr Grain() {
-    size_t n = 0;
+    int n = 0;
     auto put = [&](uint32_t value, int width) {
-      for (int i = width - 1; i >= 0; --i) bits_[n++] = uint8_t((value >> i) & 1);
+      for (int i = width - 1; i >= 0; --i, ++n) {
+        const uint64_t bit = (value >> i) & 1;
+        if (n < 64) {
+          lo_ |= bit << n;
+        } else {
+          hi_ |= bit << (n - 64);
+        }
+      }
     };
     put(1, 2);
     put(0, 4);
@@ -55,23 +64,23 @@ class Grain {
   }
 
  private:
-  constexpr uint8_t at(size_t i) const { return bits_[(head_ + i) % 80]; }
-  constexpr uint8_t clock() {
-    const uint8_t bit = at(62) ^ at(51) ^ at(38) ^ at(23) ^ at(13) ^ at(0);
-    bits_[head_] = bit;  // b_0 leaves; the new bit is the last one
-    head_ = (head_ + 1) % 80;
-    return bit;
+  constexpr uint32_t clock() {
+    const uint64_t bit = ((lo_ >> 62) ^ (lo_ >> 51) ^ (lo_ >> 38) ^ (lo_ >> 23) ^ (lo_ >> 13) ^ lo_) & 1;
+    // b_0 leaves; the new bit is b_79.
+    lo_ = (lo_ >> 1) | (hi_ << 63);
+    hi_ = (hi_ >> 1) | (bit << 15);
+    return static_cast<uint32_t>(bit);
   }
   constexpr uint32_t output_bit() {
     for (;;) {
-      const uint8_t s = clock();
-      const uint8_t v = clock();
+      const uint32_t s = clock();
+      const uint32_t v = clock();
       if (s == 1) return v;
     }
   }
 
-  std::array<uint8_t, 80> bits_{};
-  size_t head_ = 0;
+  uint64_t lo_ = 0;
+  uint64_t hi_ = 0;
 };
 
 // Plain values of the round constants.

@@ -9,7 +9,9 @@
 #include <utility>
 #include <vector>
 
+#include "kovra-core/merkle.h"
 #include "run_result.h"
+#include "verifier/price_csv.h"
 
 namespace kovra::verifier::testing {
 
@@ -42,8 +44,8 @@ inline core::CredentialBundle sealed_bundle(const GateScenario& s) {
   return bundle;
 }
 
-// Writes the scenario's files into `dir` and runs there.
-inline RunResult run_scenario_in(const TempDir& dir, GateScenario s, bool terminal = false) {
+// What a run of the scenario writes and passes (the bundle sealed, the data edited).
+inline ModeFiles scenario_files(GateScenario s, bool terminal = false) {
   const auto bundle = sealed_bundle(s);
   for (const auto& [name, target] : s.links) {
     std::filesystem::create_symlink(target, dir.path() / name);
@@ -66,12 +68,62 @@ inline RunResult run_scenario_in(const TempDir& dir, GateScenario s, bool termin
   m.env = s.env;
   m.verifier_dev_mode = s.verifier_dev_mode;
   m.terminal = terminal;
-  return run_files_in(dir, m);
+  return m;
+}
+
+// Writes the scenario's files into `dir` and runs there.
+inline RunResult run_scenario_in(const TempDir& dir, GateScenario s, bool terminal = false) {
+  return run_files_in(dir, scenario_files(std::move(s), terminal));
 }
 
 inline RunResult run_scenario(GateScenario s) {
   TempDir dir;
   return run_scenario_in(dir, std::move(s));
+}
+
+// ---- Side files of the binding runs --------------------------------------------------------
+
+// A 32-byte value as the JSON array of its bytes.
+inline std::string json_bytes(const core::Bytes32& b) {
+  std::string out = "[";
+  for (size_t i = 0; i < b.size(); ++i) {
+    if (i) out += ',';
+    out += std::to_string(b[i]);
+  }
+  out += ']';
+  return out;
+}
+
+// The first period of the track heads below.
+inline constexpr int64_t kTrackFirstTs = 1'700'000'000;
+
+// A track head in object form (with an undeclared "version" key); its Merkle root is all 1s
+// and its last period 1,700,100,000.
+inline std::string track_head_json(const core::Bytes32& model, uint64_t size,
+                                   const core::Bytes32& chain_head) {
+  core::Bytes32 merkle_root;
+  merkle_root.fill(1);
+  return "{\"version\": 3, \"model_commitment\": " + json_bytes(model) +
+         ", \"size\": " + std::to_string(size) + ", \"merkle_root\": " + json_bytes(merkle_root) +
+         ", \"chain_head\": " + json_bytes(chain_head) + ", \"first_ts\": " +
+         std::to_string(kTrackFirstTs) + ", \"last_ts\": 1700100000}";
+}
+
+// A pre-registration record: the commitment's text and the registration time's JSON text.
+inline std::string prereg_json(const std::string& commitment, const std::string& at) {
+  return "{\n  \"commitment\": \"" + commitment + "\",\n  \"committed_at\": " + at + "\n}\n";
+}
+
+// The parent credential of a chain: the first `parent_bars` bars of the child's first price
+// file, same spec and costs, sealed with a test receipt.
+inline core::CredentialBundle parent_of(const GateFixture& child, uint32_t parent_bars = 120) {
+  core::CredentialCore core = child.core;
+  const auto bars = parse_price_csv(child.csv_files[0].text);
+  core.journal.bars = parent_bars;
+  core.journal.data_root = core::merkle_root(std::span(bars).first(parent_bars));
+  core.journal.window_end = bars[parent_bars - 1].timestamp;
+  if (core.journal.disclosed) core.journal.disclosed->trades = 30;
+  return seal(core, test_proofs().receipt(TRUSTED_IMAGE_ID, journal_bytes(core.journal)));
 }
 
 }  // namespace kovra::verifier::testing

@@ -1,17 +1,13 @@
 #include "mode_fixture.h"
 
 #include "kovra-core/dsr.h"
-#include "kovra-core/lib.h"
 #include "kovra-core/merkle.h"
+#include "kovra-core/testing/journal_samples.h"
 #include "verifier/price_csv.h"
 #include "verifier/statistic_modes.h"
 
 namespace kovra::verifier::testing {
 namespace {
-
-using core::testing::sample_bytes32;
-
-core::TrialLedger ledger(uint64_t leaves) { return {leaves, sample_bytes32(0x51), sample_bytes32(0x71)}; }
 
 StatScenario stat_scenario(StatJournal journal) {
   StatScenario s;
@@ -22,53 +18,17 @@ StatScenario stat_scenario(StatJournal journal) {
 
 }  // namespace
 
-StatScenario dsr_scenario() {
-  core::DsrJournal j;
-  j.dsr = 962'345;
-  j.sr0 = 41'250;
-  j.observed_sharpe = 87'654;
-  j.trials = 24;
-  j.ledger = ledger(24);
-  j.all_trials_bound = true;
-  return stat_scenario(j);
-}
+StatScenario dsr_scenario() { return stat_scenario(core::testing::sample_dsr_journal()); }
 
 StatScenario pbo_composed_scenario() {
-  core::PboAggJournal j;
-  j.pbo = 183'500;
-  j.trials = 20;
-  j.cscv_splits = 16;
-  j.cscv_partitions = 12'870;
-  j.ledger = ledger(20);
+  core::PboAggJournal j = core::testing::sample_pbo_agg_journal();
   j.trial_image_id = TRUSTED_IMAGE_ID;
-  j.all_trials_verified = true;
   return stat_scenario(j);
 }
 
-StatScenario pbo_per_trial_scenario() {
-  core::PboJournal j;
-  j.pbo = 241'000;
-  j.trials = 12;
-  j.cscv_splits = 8;
-  j.cscv_partitions = 70;
-  j.ledger = ledger(12);
-  j.all_trials_bound = true;
-  return stat_scenario(j);
-}
+StatScenario pbo_per_trial_scenario() { return stat_scenario(core::testing::sample_pbo_journal()); }
 
-StatScenario cpcv_scenario() {
-  core::CpcvJournal j;
-  j.path_sharpe_p05 = 12'345;
-  j.path_sharpe_mean = 45'678;
-  j.paths = 15;
-  j.groups = 6;
-  j.test_groups = 2;
-  j.embargo_bars = 3;
-  j.label_span_bars = 1;
-  j.bars_purged = 60;
-  j.purge_applied = true;
-  return stat_scenario(j);
-}
+StatScenario cpcv_scenario() { return stat_scenario(core::testing::sample_cpcv_journal()); }
 
 void derive_statistics(core::ValidationExtJournal& s, const core::GateAttestation& gate) {
   s.commitment = gate.commitment;
@@ -88,28 +48,10 @@ void derive_statistics(core::ValidationExtJournal& s, const core::GateAttestatio
 }
 
 StatScenario vext_scenario() {
-  StatScenario sc = stat_scenario(core::ValidationExtGuestJournal{});
-  auto& j = std::get<core::ValidationExtGuestJournal>(sc.journal);
-  const core::GateAttestation& gate = sc.fixture.core.journal;
-  j.ledger = ledger(24);
-  j.ledger_bound = true;
-  core::ValidationExtJournal s;
-  s.trials = 24;
-  s.sample_bars = 1'500;
-  s.periods_per_year = 252;
-  s.winner_sr = 142'000;
-  s.skewness = -310'000;
-  s.kurtosis = 4'200'000;
-  s.p_bonferroni = 31'000;
-  s.p_holm = 29'500;
-  s.p_bhy = 12'750;
-  s.haircut_sr = 97'300;
-  s.spa_t_max = 2'871'000;
-  s.spa_p = 18'000;
+  StatScenario sc = stat_scenario(core::testing::sample_vext_journal());
+  auto& s = *std::get<core::ValidationExtGuestJournal>(sc.journal).stats;
   s.spa_replicates = kSpaReplicates;
-  s.romano_wolf_survivors = {3, 17};
-  derive_statistics(s, gate);
-  j.stats = s;
+  derive_statistics(s, sc.fixture.core.journal);
   return sc;
 }
 
@@ -139,17 +81,8 @@ AttestScenario label_schema_scenario() {
   s.csv_files = one_price_file();
   s.requested = core::AttestationFamily::LabelSchema;
   s.core = attest_core(s.requested);
-  core::LabelSchemaJournal j;
+  core::LabelSchemaJournal j = core::testing::sample_label_schema_journal();
   j.data_root = single_root(s.csv_files);
-  j.window_bars = 150;
-  j.event_count = 12;
-  j.profit_take_bps = 250;
-  j.stop_bps = 150;
-  j.vertical_bars = 10;
-  j.labels_digest = sample_bytes32(0xa0);
-  j.uniqueness_digest = sample_bytes32(0xc0);
-  j.meta_label_act_rate = 612'000;
-  j.recomputed_in_circuit = true;
   s.journal = j;
   return s;
 }
@@ -159,17 +92,8 @@ AttestScenario structural_scenario() {
   s.csv_files = one_price_file();
   s.requested = core::AttestationFamily::Structural;
   s.core = attest_core(s.requested);
-  core::StructuralJournal j;
+  core::StructuralJournal j = core::testing::sample_structural_journal();
   j.data_root = single_root(s.csv_files);
-  j.window_bars = 150;
-  j.cusum_h = 2'500'000;
-  j.break_events = 3;
-  j.episode_start_bar = 40;
-  j.episode_end_bar = 75;
-  j.sadf_min_window = 8;
-  j.sadf_stride = 2;
-  j.sadf_sup = 1'234'567;
-  j.recomputed_in_circuit = true;
   s.journal = j;
   return s;
 }
@@ -181,15 +105,8 @@ AttestScenario hrp_scenario() {
   s.core = attest_core(s.requested);
   std::vector<std::vector<core::BarRecord>> lists;
   for (const auto& f : s.csv_files) lists.push_back(parse_price_csv(f.text));
-  core::HrpJournal j;
+  core::HrpJournal j = core::testing::sample_hrp_journal();
   j.data_root = core::portfolio_root(lists);
-  j.assets = 2;
-  j.observations = 149;
-  j.power_iterations = 64;
-  j.mp_lambda_plus = *core::marchenko_pastur_upper(2, 149);
-  j.denoised_corr_digest = sample_bytes32(0xe0);
-  j.weights = {437'500, 562'500};
-  j.recomputed_in_circuit = true;
   s.journal = j;
   return s;
 }

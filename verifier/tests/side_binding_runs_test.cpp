@@ -13,21 +13,12 @@ namespace {
 using testing::CredentialKind;
 using testing::RunResult;
 using testing::GateScenario;
+using testing::json_bytes;
 
 core::Bytes32 filled(uint8_t v) {
   core::Bytes32 b;
   b.fill(v);
   return b;
-}
-
-std::string json_bytes(const core::Bytes32& b) {
-  std::string out = "[";
-  for (size_t i = 0; i < b.size(); ++i) {
-    if (i) out += ',';
-    out += std::to_string(b[i]);
-  }
-  out += ']';
-  return out;
 }
 
 struct Case {
@@ -55,14 +46,7 @@ void run_cases(std::span<const Case> cases, CredentialKind kind = CredentialKind
 // --- aux parts and track head -------------------------------------------------------------
 
 const core::Bytes32 kChainHead = filled(0x99);
-constexpr int64_t kFirstTs = 1'700'000'000;
-
-std::string head_json(const core::Bytes32& model, uint64_t size, const core::Bytes32& chain_head) {
-  return "{\"version\": 3, \"model_commitment\": " + json_bytes(model) +
-         ", \"size\": " + std::to_string(size) + ", \"merkle_root\": " + json_bytes(filled(1)) +
-         ", \"chain_head\": " + json_bytes(chain_head) + ", \"first_ts\": " +
-         std::to_string(kFirstTs) + ", \"last_ts\": 1700100000}";
-}
+using testing::track_head_json;
 
 // A black-box credential: its aux aggregate seals the track's chain head; the aux file and
 // the head are beside it.
@@ -88,7 +72,7 @@ const std::vector<std::string> kForwardOrdered = {
 };
 
 TEST(SideBindingRuns, AuxAndTrack) {
-  const std::string good_head = head_json(kCommitment, 12, kChainHead);
+  const std::string good_head = track_head_json(kCommitment, 12, kChainHead);
   const std::string anchored = "  [✓] U10 anti-hindsight: anchor predates the track's first period "
                                "(positions fixed before any outcome)";
   const Case cases[] = {
@@ -112,7 +96,7 @@ TEST(SideBindingRuns, AuxAndTrack) {
         "proven forward-committed"}},
       {"empty track with a foreign model",
        [&](GateScenario& s) {
-         black_box(s, head_json(filled(3), 0, kChainHead), {"--track-anchor", "5"});
+         black_box(s, track_head_json(filled(3), 0, kChainHead), {"--track-anchor", "5"});
        },
        {"black-box track binding FAILED: Empty — credential is not for this track",
         "U10 anti-hindsight FAILED: Empty — track head is NOT anchored before its periods; not "
@@ -120,12 +104,12 @@ TEST(SideBindingRuns, AuxAndTrack) {
        {"  [✓] in-circuit aux aggregate == this track's chain head (receipt re-derived the track)"}},
       {"foreign model",
        [&](GateScenario& s) {
-         black_box(s, head_json(filled(3), 12, kChainHead), {"--track-anchor", "5"});
+         black_box(s, track_head_json(filled(3), 12, kChainHead), {"--track-anchor", "5"});
        },
        {"black-box track binding FAILED: ModelMismatch — credential is not for this track"}},
       {"another chain head",
        [&](GateScenario& s) {
-         black_box(s, head_json(kCommitment, 12, filled(0x98)), {"--track-anchor", "5"});
+         black_box(s, track_head_json(kCommitment, 12, filled(0x98)), {"--track-anchor", "5"});
        },
        {"in-circuit aux aggregate == this track's chain head (receipt re-derived the track)"}},
       {"anchor that does not read",
@@ -200,9 +184,7 @@ TEST(SideBindingRuns, AuxAndTrack) {
 // Bar 105 of the 150-bar fixture opens the out-of-sample window.
 constexpr int64_t kOos = 1'600'000'000 + 105 * 86'400;
 
-std::string prereg(const std::string& commitment, const std::string& at) {
-  return "{\n  \"commitment\": \"" + commitment + "\",\n  \"committed_at\": " + at + "\n}\n";
-}
+using testing::prereg_json;
 
 TEST(SideBindingRuns, PreRegistration) {
   const std::string hex = hex_lower(kCommitment);
@@ -220,29 +202,31 @@ TEST(SideBindingRuns, PreRegistration) {
   const std::string asserted =
       "  ⚠️  registration time is ASSERTED, not anchored — no .ots/.tsr found beside pre.json";
   const Case cases[] = {
-      {"registered before the out-of-sample window", with(prereg(hex, std::to_string(kOos - 1000))),
+      {"registered before the out-of-sample window",
+       with(prereg_json(hex, std::to_string(kOos - 1000))),
        {},
        {"  [✓] PRE-REGISTERED: proof commitment == published commitment",
         "  [✓] ANTI-HINDSIGHT: out-of-sample data post-dates the registration", registered,
         asserted}},
-      {"registered at the window's first bar", with(prereg(hex, std::to_string(kOos))), {}},
-      {"registered after it", with(prereg(hex, std::to_string(kOos + 1))),
+      {"registered at the window's first bar", with(prereg_json(hex, std::to_string(kOos))), {}},
+      {"registered after it", with(prereg_json(hex, std::to_string(kOos + 1))),
        {"ANTI-HINDSIGHT: out-of-sample data post-dates the registration"},
        {},
        {"strategy pre-registered"}},
-      {"a quoted time reads", with(prereg(hex, "\"" + std::to_string(kOos - 1000) + "\"")), {},
+      {"a quoted time reads",
+       with(prereg_json(hex, "\"" + std::to_string(kOos - 1000) + "\"")), {},
        {registered}},
-      {"time 0", with(prereg(hex, "0")),
+      {"time 0", with(prereg_json(hex, "0")),
        {"ANTI-HINDSIGHT: out-of-sample data post-dates the registration"}},
-      {"a negative time", with(prereg(hex, "-5")),
+      {"a negative time", with(prereg_json(hex, "-5")),
        {"ANTI-HINDSIGHT: out-of-sample data post-dates the registration"}},
-      {"upper-case commitment", with(prereg(upper, "1")),
+      {"upper-case commitment", with(prereg_json(upper, "1")),
        {"PRE-REGISTERED: proof commitment == published commitment"}},
       {"no commitment", with("{\"committed_at\": 1}"),
        {"PRE-REGISTERED: proof commitment == published commitment"}},
       {"both anchors beside the file",
        [&](GateScenario& s) {
-         with(prereg(hex, "1"))(s);
+         with(prereg_json(hex, "1"))(s);
          s.extra_files.push_back({"pre.json.ots", ""});
          s.extra_files.push_back({"pre.json.tsr", "x"});
        },
@@ -262,13 +246,13 @@ TEST(SideBindingRuns, PreRegistration) {
   // A first CSV of 10 bars: the out-of-sample window starts at the credential's window.
   GateScenario s;
   s.fixture = testing::make_gate_fixture(CredentialKind::Plain, false, 10);
-  s.extra_files = {{"pre.json", prereg(hex, "1600000000")}};
+  s.extra_files = {{"pre.json", prereg_json(hex, "1600000000")}};
   s.extra_args = {"--prereg", "pre.json"};
   auto r = testing::run_scenario(s);
   EXPECT_EQ(r.failed(), std::vector<std::string>{});
   EXPECT_TRUE(r.has_line("  🔗 strategy pre-registered @ unix 1600000000; OOS window starts @ "
                          "1600000000 (later) → not hindsight-fit"));
-  s.extra_files = {{"pre.json", prereg(hex, "1600000001")}};
+  s.extra_files = {{"pre.json", prereg_json(hex, "1600000001")}};
   r = testing::run_scenario(s);
   EXPECT_EQ(r.failed(),
             std::vector<std::string>{"ANTI-HINDSIGHT: out-of-sample data post-dates the registration"});
@@ -276,19 +260,8 @@ TEST(SideBindingRuns, PreRegistration) {
 
 // --- chain ---------------------------------------------------------------------------------
 
-constexpr uint32_t kParentBars = 120;
-
 // The parent credential: the first 120 bars of the child's data, same spec and costs.
-core::CredentialBundle parent_of(const testing::GateFixture& child) {
-  core::CredentialCore core = child.core;
-  const auto bars = parse_price_csv(child.csv_files[0].text);
-  core.journal.bars = kParentBars;
-  core.journal.data_root = core::merkle_root(std::span(bars).first(kParentBars));
-  core.journal.window_end = bars[kParentBars - 1].timestamp;
-  core.journal.disclosed->trades = 30;
-  return testing::seal(core, testing::test_proofs().receipt(TRUSTED_IMAGE_ID,
-                                                            testing::journal_bytes(core.journal)));
-}
+using testing::parent_of;
 
 void with_parent(GateScenario& s, std::function<void(core::CredentialBundle&)> edit = {}) {
   auto parent = parent_of(s.fixture);

@@ -21,8 +21,6 @@ constexpr const char* kWinnerRoot = "winner data root recomputed from YOUR CSV m
 constexpr const char* kNotPinnedStat =
     "data root NOT in canonical allowlist (roots.txt); --any-data verifies the own-data tier "
     "(loudly unpinned)";
-constexpr const char* kChecksPass =
-    "⚠️  CHECKS PASS but the receipt is NOT a real STARK (dev/fake). (exit 3)";
 
 template <class J>
 std::function<void(StatScenario&)> edit(std::function<void(J&)> f) {

@@ -2,7 +2,8 @@
 //
 // Input never reaches these: malformed files end in an error value or a failed check line.
 // A condition that well-formed data cannot break, when broken, prints a diagnostic on
-// standard error and ends the process with status 101.
+// standard error and ends the process with status 101 (in fuzz builds, -DKOVRA_FUZZ=ON, it
+// aborts instead, so that the fuzzer keeps the input).
 #pragma once
 
 namespace kovra::base {

@@ -7,7 +7,9 @@
 // constants can be computed while compiling.
 #pragma once
 
+#if defined(__x86_64__)
 #include <x86intrin.h>
+#endif
 
 #include <array>
 #include <cstdint>
@@ -34,27 +36,33 @@ constexpr uint64_t mac(uint64_t a, uint64_t b, uint64_t c, uint64_t& carry) {
 }
 
 // a + b + carry with a one-bit carry in and out (a wider carry is a bug: use mac).
+// On x86-64 the carry intrinsics at run time; elsewhere (and while compiling) a 128-bit sum,
+// which the compiler turns into the processor's add-with-carry.
 constexpr uint64_t adc(uint64_t a, uint64_t b, uint64_t& carry) {
-  if (std::is_constant_evaluated()) {
-    const u128 t = static_cast<u128>(a) + b + carry;
-    carry = hi64(t);
-    return lo64(t);
+#if defined(__x86_64__)
+  if (!std::is_constant_evaluated()) {
+    unsigned long long out;
+    carry = _addcarry_u64(static_cast<unsigned char>(carry), a, b, &out);
+    return out;
   }
-  unsigned long long out;
-  carry = _addcarry_u64(static_cast<unsigned char>(carry), a, b, &out);
-  return out;
+#endif
+  const u128 t = static_cast<u128>(a) + b + carry;
+  carry = hi64(t);
+  return lo64(t);
 }
 
 // a - b - borrow with a one-bit borrow in and out.
 constexpr uint64_t sbb(uint64_t a, uint64_t b, uint64_t& borrow) {
-  if (std::is_constant_evaluated()) {
-    const u128 t = static_cast<u128>(a) - b - borrow;
-    borrow = static_cast<uint64_t>(t >> 127);
-    return lo64(t);
+#if defined(__x86_64__)
+  if (!std::is_constant_evaluated()) {
+    unsigned long long out;
+    borrow = _subborrow_u64(static_cast<unsigned char>(borrow), a, b, &out);
+    return out;
   }
-  unsigned long long out;
-  borrow = _subborrow_u64(static_cast<unsigned char>(borrow), a, b, &out);
-  return out;
+#endif
+  const u128 t = static_cast<u128>(a) - b - borrow;
+  borrow = static_cast<uint64_t>(t >> 127);
+  return lo64(t);
 }
 
 constexpr bool limbs_is_zero(const Limbs& a) { return (a[0] | a[1] | a[2] | a[3]) == 0; }

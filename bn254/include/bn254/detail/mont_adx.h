@@ -9,14 +9,16 @@
 // the registers they name.
 #pragma once
 
-#include <cpuid.h>
-
 #include <cstdint>
+
+#if defined(__x86_64__) && defined(__GNUC__) && defined(__OPTIMIZE__)
+#include <cpuid.h>
+#define KOVRA_BN254_HAVE_ADX_PATH 1
+#endif
 
 namespace kovra::bn254::detail {
 
-#if defined(__x86_64__) && defined(__GNUC__) && defined(__OPTIMIZE__)
-#define KOVRA_BN254_HAVE_ADX_PATH 1
+#ifdef KOVRA_BN254_HAVE_ADX_PATH
 
 // Read once at start-up from cpuid leaf 7 (EBX bit 8: BMI2, bit 19: ADX). Until it is set
 // the portable form runs, which gives the same results.

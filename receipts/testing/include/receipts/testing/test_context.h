@@ -25,6 +25,9 @@ Receipt groth16_test_receipt(const VerifyContext& ctx,
                              const Digest& image_id, const std::vector<uint8_t>& journal,
                              bool claim_pruned = true);
 
+// The receipt of `proof` over `journal` that names `params_digest`.
+Receipt receipt_of(ProofKind proof, std::vector<uint8_t> journal, const Digest& params_digest);
+
 // A fake receipt carrying `claim` and the given parameter digest.
 Receipt fake_receipt(const ReceiptClaim& claim, const std::vector<uint8_t>& journal,
                      const Digest& params_digest);
