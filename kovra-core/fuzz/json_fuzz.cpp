@@ -10,6 +10,11 @@
 #include <string>
 #include <string_view>
 
+// GCC 12 reports a false -Wrestrict inside std::string concatenation (GCC bug 105329).
+#if defined(__GNUC__) && !defined(__clang__)
+#pragma GCC diagnostic ignored "-Wrestrict"
+#endif
+
 #include "base/json.h"
 #include "base/testing/json_walk.h"
 #include "kovra-core/aux_parts.h"

@@ -47,9 +47,6 @@ inline core::CredentialBundle sealed_bundle(const GateScenario& s) {
 // What a run of the scenario writes and passes (the bundle sealed, the data edited).
 inline ModeFiles scenario_files(GateScenario s, bool terminal = false) {
   const auto bundle = sealed_bundle(s);
-  for (const auto& [name, target] : s.links) {
-    std::filesystem::create_symlink(target, dir.path() / name);
-  }
   if (s.edit_data) s.edit_data(s.fixture);
   ModeFiles m;
   m.files = s.fixture.csv_files;
@@ -61,6 +58,7 @@ inline ModeFiles scenario_files(GateScenario s, bool terminal = false) {
   }
   m.bundle = text_of(core::testing::credential_bundle_bytes(bundle));
   m.bundle_name = "c.bundle";
+  m.links = s.links;
   m.args = s.fixture.data_args();
   m.args.push_back("--roots");
   m.args.push_back("roots.txt");

@@ -2,8 +2,10 @@
 // test receipt verifier and a frozen clock, and keeps what it printed.
 #pragma once
 
+#include <filesystem>
 #include <map>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "kovra-core/testing/bundle_writer.h"
@@ -47,6 +49,8 @@ struct ModeFiles {
   std::vector<DataFile> files;  // price CSVs and anything else
   std::string bundle;           // the bundle file's bytes
   std::string bundle_name = "bundle.bin";
+  // Symbolic links made in the scratch directory: name, then target.
+  std::vector<std::pair<std::string, std::string>> links;
   std::vector<std::string> args;
   std::map<std::string, std::string> env;
   bool verifier_dev_mode = false;  // the test context's dev mode (fake receipts pass)
@@ -58,6 +62,9 @@ inline RunResult run_files_in(const TempDir& dir, const ModeFiles& m) {
   ScopedCwd cwd(dir.path());
   for (const auto& f : m.files) dir.write(f.name, f.text);
   dir.write(m.bundle_name, m.bundle);
+  for (const auto& [name, target] : m.links) {
+    std::filesystem::create_symlink(target, dir.path() / name);
+  }
   std::vector<std::string> args = {"verifier", m.bundle_name};
   args.insert(args.end(), m.args.begin(), m.args.end());
   StringOutput out, err;
