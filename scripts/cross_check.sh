@@ -5,18 +5,9 @@
 # dpkg, the cross compiler, qemu-user and the arm64 packages of the dependencies.
 set -euo pipefail
 cd "$(dirname "$0")/.."
-bash scripts/deps.sh
 dpkg --print-foreign-architectures | grep -qx arm64 || dpkg --add-architecture arm64
-pkgs=(g++-aarch64-linux-gnu qemu-user nettle-dev:arm64 libsodium-dev:arm64 libgtest-dev:arm64
-      libgmock-dev:arm64 libbenchmark-dev:arm64)
-missing=()
-for p in "${pkgs[@]}"; do
-  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
-done
-if [ ${#missing[@]} -gt 0 ]; then
-  apt-get update -qq
-  DEBIAN_FRONTEND=noninteractive apt-get install -y -qq "${missing[@]}"
-fi
+bash scripts/deps.sh g++-aarch64-linux-gnu qemu-user nettle-dev:arm64 libsodium-dev:arm64 \
+  libgtest-dev:arm64 libgmock-dev:arm64 libbenchmark-dev:arm64
 jobs=$(nproc)
 
 cmake -S . -B build/aarch64 -G Ninja --toolchain cmake/aarch64-linux-gnu.cmake \
