@@ -2,6 +2,7 @@
 // random values (seed printed on failure; set KOVRA_TEST_SEED to replay).
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <vector>
 
 #include "bn254/fq.h"
@@ -181,6 +182,13 @@ TEST(Fq, InverseAgreesWithTheCompileTimeOne) {
 // The portable products (used while compiling and on processors without mulx/adx) give the
 // same results as the products the running processor uses.
 TEST(Fq, PortableProductsAgreeWithTheDispatchedOnes) {
+#ifdef KOVRA_BN254_HAVE_ADX_PATH
+  const char* path = detail::have_adx ? "mulx/adcx/adox" : "portable (no BMI2 and ADX here)";
+#else
+  const char* path = "portable (no mulx/adx path in this build)";
+#endif
+  RecordProperty("dispatched_path", path);
+  std::printf("[ paths ] bn254 Montgomery product runs %s\n", path);
   testing::TestRng rng;
   SCOPED_TRACE("KOVRA_TEST_SEED=" + std::to_string(testing::test_seed()));
   using P = detail::FqParams;

@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <array>
+#include <cstdio>
 #include <random>
 #include <vector>
 
@@ -20,6 +21,10 @@ using Fp = BabyBearElem;
 constexpr uint32_t kTop = Fp::P - 1;  // the largest reduced word
 
 TEST(PolyEvalPlanes, BothPathsAreTheSumOfPowers) {
+  // The path the kernels take on this processor, named in the test log.
+  const char* path = fri_has_avx2() ? "avx2" : "portable";
+  RecordProperty("dispatched_path", path);
+  std::printf("[ paths ] fri query kernels run %s\n", path);
   std::mt19937_64 rng(11);
   auto word = [&] { return static_cast<uint32_t>(rng() % Fp::P); };
   for (const size_t n : {0u, 1u, 3u, 4u, 5u, 8u, 31u, 32u, 256u, 259u}) {

@@ -82,6 +82,11 @@ std::vector<Path> simd_paths() {
 }
 
 TEST(Poseidon2Permutation, KnownOutputsOnEveryPath) {
+  // The path poseidon2_permute takes here, named in the test log.
+  const char* dispatched =
+      poseidon2_has_avx512() ? "avx512" : poseidon2_has_avx2() ? "avx2" : "scalar (portable)";
+  RecordProperty("dispatched_path", dispatched);
+  std::printf("[ paths ] poseidon2 permutation runs %s\n", dispatched);
   std::vector<Path> paths = {{"scalar", &poseidon2_permute_scalar}, {"dispatch", &poseidon2_permute}};
   for (const Path& p : simd_paths()) paths.push_back(p);
   for (const auto& [name, permute] : paths) {

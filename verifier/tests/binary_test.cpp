@@ -26,11 +26,13 @@ std::string slurp(const std::string& path) {
 }
 
 // `command_tail` is shell text after the program path (arguments, redirections are added).
+// The program runs through the build's run prefix (an emulator in a cross build).
 Child run_program(const std::string& cwd, const std::string& env, const std::string& command_tail) {
   testing::TempDir scratch;
   const std::string out = scratch.file("out"), err = scratch.file("err");
-  const std::string cmd = "cd '" + cwd + "' && env " + env + " '" KOVRA_VERIFIER_BINARY "' " +
-                          command_tail + " >'" + out + "' 2>'" + err + "'";
+  const std::string cmd = "cd '" + cwd + "' && env " + env +
+                          " " KOVRA_RUN_PREFIX " '" KOVRA_VERIFIER_BINARY "' " + command_tail +
+                          " >'" + out + "' 2>'" + err + "'";
   const int w = std::system(cmd.c_str());
   Child c;
   c.status = WIFEXITED(w) ? WEXITSTATUS(w) : -1;

@@ -42,9 +42,13 @@ struct PtyRun {
 // Runs the built program in `dir` with its standard output on a pseudo-terminal.
 PtyRun run_under_pty(const std::string& dir, std::vector<std::string> args,
                      std::vector<std::string> env) {
+  // The build's run prefix (an emulator in a cross build), then the program.
+  std::vector<std::string> words;
+  std::istringstream prefix(KOVRA_RUN_PREFIX);
+  for (std::string w; prefix >> w;) words.push_back(w);
+  words.push_back(KOVRA_VERIFIER_BINARY);
   std::vector<char*> argv;
-  std::string program = KOVRA_VERIFIER_BINARY;
-  argv.push_back(program.data());
+  for (auto& w : words) argv.push_back(w.data());
   for (auto& a : args) argv.push_back(a.data());
   argv.push_back(nullptr);
   std::vector<char*> envp;
@@ -55,7 +59,7 @@ PtyRun run_under_pty(const std::string& dir, std::vector<std::string> args,
   const pid_t pid = ::forkpty(&master, nullptr, nullptr, nullptr);
   if (pid == 0) {
     if (::chdir(dir.c_str()) != 0) ::_exit(126);
-    ::execve(program.c_str(), argv.data(), envp.data());
+    ::execve(argv[0], argv.data(), envp.data());
     ::_exit(127);
   }
   PtyRun r;
