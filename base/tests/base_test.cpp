@@ -51,12 +51,6 @@ TEST(ByteReader, BigEndianWords) {
   EXPECT_EQ(*r.u32_be(), 0x01020304u);
 }
 
-TEST(ByteReader, PreallocationIsCapped) {
-  EXPECT_EQ(preallocation_cap(10, 8), 10u);
-  EXPECT_EQ(preallocation_cap(UINT64_MAX, 1), size_t{1} << 20);
-  EXPECT_EQ(preallocation_cap(UINT64_MAX, 32), (size_t{1} << 20) / 32);
-}
-
 TEST(Hex, RoundTrip) {
   const uint8_t b[] = {0x00, 0xab, 0xff};
   EXPECT_EQ(hex_lower(b), "00abff");

@@ -99,7 +99,7 @@ TEST(Bincode, CountsBeyondTheInputFailWithoutAllocating) {
     BincodeReader l(w.bytes());
     EXPECT_EQ(l.word_list().error().message, "io error: unexpected end of file") << n;
     BincodeReader g(w.bytes());
-    auto items = g.list<Digest>([](BincodeReader& in) { return in.digest(); });
+    auto items = g.list<Digest>(32, [](BincodeReader& in) { return in.digest(); });
     EXPECT_EQ(items.error().message, "io error: unexpected end of file") << n;
   }
   // A word list whose byte length is not a whole number of words.
@@ -117,12 +117,12 @@ TEST(Bincode, ListReadsEachElement) {
   BincodeWriter w;
   w.u64(3).u32(5).u32(6).u32(7);
   BincodeReader r(w.bytes());
-  auto v = r.list<uint32_t>([](BincodeReader& in) { return in.u32(); });
+  auto v = r.list<uint32_t>(4, [](BincodeReader& in) { return in.u32(); });
   EXPECT_EQ(*v, (std::vector<uint32_t>{5, 6, 7}));
 }
 
 TEST(Bincode, ListOfKnownMinimumReservesItsExactLengthOnce) {
-  // 300000 u32 elements: more than the 1 MiB a list without a known minimum reserves.
+  // 300000 u32 elements: more than 1 MiB, reserved at once.
   BincodeWriter w;
   w.u64(300000);
   for (uint32_t i = 0; i < 300000; ++i) w.u32(i);

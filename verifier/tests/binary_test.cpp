@@ -9,6 +9,7 @@
 #include <sstream>
 
 #include "test_files.h"
+#include "verifier_command.h"
 
 namespace kovra::verifier {
 namespace {
@@ -30,8 +31,9 @@ std::string slurp(const std::string& path) {
 Child run_program(const std::string& cwd, const std::string& env, const std::string& command_tail) {
   testing::TempDir scratch;
   const std::string out = scratch.file("out"), err = scratch.file("err");
-  const std::string cmd = "cd '" + cwd + "' && env " + env +
-                          " " KOVRA_RUN_PREFIX " '" KOVRA_VERIFIER_BINARY "' " + command_tail +
+  std::string program;
+  for (const char* word : testing::kVerifierCommand) program += std::string(" '") + word + "'";
+  const std::string cmd = "cd '" + cwd + "' && env " + env + program + " " + command_tail +
                           " >'" + out + "' 2>'" + err + "'";
   const int w = std::system(cmd.c_str());
   Child c;

@@ -14,6 +14,7 @@
 #include <gtest/gtest.h>
 
 #include "gate_run.h"
+#include "verifier_command.h"
 
 namespace kovra::verifier {
 namespace {
@@ -43,10 +44,8 @@ struct PtyRun {
 PtyRun run_under_pty(const std::string& dir, std::vector<std::string> args,
                      std::vector<std::string> env) {
   // The build's run prefix (an emulator in a cross build), then the program.
-  std::vector<std::string> words;
-  std::istringstream prefix(KOVRA_RUN_PREFIX);
-  for (std::string w; prefix >> w;) words.push_back(w);
-  words.push_back(KOVRA_VERIFIER_BINARY);
+  std::vector<std::string> words(std::begin(testing::kVerifierCommand),
+                                 std::end(testing::kVerifierCommand));
   std::vector<char*> argv;
   for (auto& w : words) argv.push_back(w.data());
   for (auto& a : args) argv.push_back(a.data());

@@ -119,21 +119,7 @@ class BincodeReader {
   Result<std::string, BincodeError> text();
 
   // A u64 count, then that many elements, each read by `read_one(*this)`, which returns a
-  // Result<T, BincodeError>. Reserves preallocation_cap() elements, then grows as they
-  // arrive.
-  template <class T, class ReadOne>
-  Result<std::vector<T>, BincodeError> list(ReadOne&& read_one) {
-    KOVRA_ASSIGN_OR_RETURN(const uint64_t n, count());
-    std::vector<T> out;
-    out.reserve(preallocation_cap(n, sizeof(T)));
-    for (uint64_t i = 0; i < n; ++i) {
-      KOVRA_ASSIGN_OR_RETURN(T item, read_one(*this));
-      out.push_back(std::move(item));
-    }
-    return out;
-  }
-
-  // The same for elements that each take at least `min_bytes` (> 0) bytes of input:
+  // Result<T, BincodeError>, and each takes at least `min_bytes` (> 0) bytes of input:
   // reserves list_room(count, min_bytes) elements, which is the whole count whenever the
   // input holds it, and while an element is read, the elements still to come count as
   // taken, so that lists nested in it reserve only what is left.

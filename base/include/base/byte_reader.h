@@ -4,8 +4,8 @@
 // read past the end is an error value (EndOfInput), never a read out of bounds. The reader
 // borrows its buffer; the buffer must outlive it.
 //
-// Counts read from a file never size an allocation directly: reserve at most
-// `preallocation_cap(count, element_size)` elements up front, then grow as elements arrive.
+// Counts read from a file never size an allocation directly: a list reserves no more
+// elements than the bytes that remain can hold (BincodeReader::list_room, base/bincode.h).
 #pragma once
 
 #include <algorithm>
@@ -22,12 +22,6 @@ struct EndOfInput {
   size_t wanted = 0;
   size_t remaining = 0;
 };
-
-// About 1 MiB worth of elements, and never more than `count`.
-inline size_t preallocation_cap(uint64_t count, size_t element_size) {
-  const size_t limit = std::max<size_t>(1, (size_t{1} << 20) / std::max<size_t>(1, element_size));
-  return static_cast<size_t>(std::min<uint64_t>(count, limit));
-}
 
 class ByteReader {
  public:
