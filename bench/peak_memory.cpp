@@ -11,6 +11,10 @@
 //   BM_BundleOfFakeAssumptionReceipts/MB   a credential bundle of MB megabytes whose chained
 //       receipt holds one segment and as many fake assumption receipts (40 bytes each, the
 //       smallest record of the receipt model) as fill it
+//   BM_BundleIssuerFillsIt/MB              a credential bundle of MB megabytes whose issuer
+//       text of control characters fills it
+//   BM_EndlessStream/role                  /dev/zero as the bundle (0), the --chain parent (1)
+//       and the --aux file (2), each refused at its limit
 //   BM_AuxPartsUndeclaredArray/MB          {"padding":[0,0,...]} of MB megabytes, an array
 //       under a key the aux-parts record does not declare, passed with --aux to the shipped
 //       example data/credential.bundle data/prices.csv
@@ -25,7 +29,6 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
-#include <iterator>
 #include <string>
 #include <vector>
 
@@ -114,6 +117,22 @@ bool write_fake_assumption_bundle(const fs::path& path, uint64_t bytes) {
   return write_repeated(path, head.bytes(), unit.bytes(), count, tail.bytes());
 }
 
+// A credential bundle of about `bytes` bytes whose issuer text fills it: the sample core
+// with an issuer of control characters (each escaped to five characters when the issuer is
+// printed), its stored digest (which no longer matches) and its fake receipt.
+bool write_issuer_bundle(const fs::path& path, uint64_t bytes) {
+  const kovra::core::CredentialBundle b = kovra::core::testing::sample_credential_bundle(false);
+  kovra::core::CredentialBundle empty = b;
+  empty.core.issuer.clear();
+  const std::vector<uint8_t> whole = kovra::core::testing::credential_bundle_bytes(empty);
+  // The issuer is the text after the core's first u32: its u64 length, then its bytes.
+  const uint64_t count = bytes > whole.size() ? bytes - whole.size() : 0;
+  BincodeWriter head;
+  head.raw(std::span(whole).first(4)).u64(count);
+  const std::vector<uint8_t> tail(whole.begin() + 12, whole.end());
+  return write_repeated(path, head.bytes(), {0x01}, count, tail);
+}
+
 // {"padding":[0,0,...,0]} of about `bytes` bytes.
 bool write_undeclared_array(const fs::path& path, uint64_t bytes) {
   const std::string open = "{\"padding\":[0";
@@ -156,9 +175,14 @@ ChildRun run_verifier(const std::vector<std::string>& args, const fs::path& out)
   return run;
 }
 
-std::string read_all(const fs::path& path) {
+// The first megabyte of a run's standard output: every line the rows look for comes early,
+// and a printed issuer can run to gigabytes.
+std::string read_head(const fs::path& path) {
   std::ifstream in(path, std::ios::binary);
-  return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+  std::string head(size_t{1} << 20, '\0');
+  in.read(head.data(), static_cast<std::streamsize>(head.size()));
+  head.resize(static_cast<size_t>(in.gcount()));
+  return head;
 }
 
 // The peak of a run on the shipped example alone: what the program takes whatever its input.
@@ -170,8 +194,25 @@ int64_t baseline_rss_bytes(const TempDir& dir) {
   return baseline;
 }
 
-// Writes the input of `bytes` bytes with `write`, runs the verifier once with `args`, and
-// reports the counters when `expected` holds for the run and its standard output.
+// Runs the verifier once with `args` and reports the counters, over an input of `file_bytes`,
+// when `expected` holds for the run and its standard output.
+template <class Expected>
+void measure_run(benchmark::State& state, std::vector<std::string> args, double file_bytes,
+                 const TempDir& dir, Expected expected, const char* unexpected) {
+  ChildRun run;
+  for (auto _ : state) run = run_verifier(args, dir.file("out"));
+  if (!run.exited || !expected(run, read_head(dir.file("out")))) {
+    state.SkipWithError(unexpected);
+    return;
+  }
+  state.counters["file_bytes"] = file_bytes;
+  state.counters["peak_rss_bytes"] = static_cast<double>(run.peak_rss_bytes);
+  state.counters["ratio"] = static_cast<double>(run.peak_rss_bytes) / file_bytes;
+  state.counters["growth_ratio"] =
+      static_cast<double>(run.peak_rss_bytes - baseline_rss_bytes(dir)) / file_bytes;
+}
+
+// Writes the input of `bytes` bytes with `write`, then measures as above.
 template <class Expected>
 void measure(benchmark::State& state, bool (*write)(const fs::path&, uint64_t),
              std::vector<std::string> args, const fs::path& input, const TempDir& dir,
@@ -180,18 +221,8 @@ void measure(benchmark::State& state, bool (*write)(const fs::path&, uint64_t),
     state.SkipWithError("cannot write the crafted input");
     return;
   }
-  ChildRun run;
-  for (auto _ : state) run = run_verifier(args, dir.file("out"));
-  if (!run.exited || !expected(run, read_all(dir.file("out")))) {
-    state.SkipWithError(unexpected);
-    return;
-  }
-  const auto file_bytes = static_cast<double>(fs::file_size(input));
-  state.counters["file_bytes"] = file_bytes;
-  state.counters["peak_rss_bytes"] = static_cast<double>(run.peak_rss_bytes);
-  state.counters["ratio"] = static_cast<double>(run.peak_rss_bytes) / file_bytes;
-  state.counters["growth_ratio"] =
-      static_cast<double>(run.peak_rss_bytes - baseline_rss_bytes(dir)) / file_bytes;
+  measure_run(state, std::move(args), static_cast<double>(fs::file_size(input)), dir, expected,
+              unexpected);
 }
 
 void BM_BundleOfFakeAssumptionReceipts(benchmark::State& state) {
@@ -206,6 +237,53 @@ void BM_BundleOfFakeAssumptionReceipts(benchmark::State& state) {
 }
 BENCHMARK(BM_BundleOfFakeAssumptionReceipts)
     ->Arg(10)->Arg(30)->Arg(100)
+    ->Iterations(1)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+void BM_BundleIssuerFillsIt(benchmark::State& state) {
+  const TempDir dir;
+  const fs::path bundle = dir.file("issuer.bundle");
+  // The bundle decodes, its issuer is printed, and its checks fail (status 1).
+  measure(
+      state, write_issuer_bundle, {bundle.string(), KOVRA_SOURCE_DIR "/data/prices.csv"},
+      bundle, dir,
+      [](const ChildRun& run, const std::string& out) {
+        return run.status == 1 && out.find("  Issuer        : \\u{1}\\u{1}") != std::string::npos;
+      },
+      "the verifier did not decode the crafted bundle and print its issuer");
+}
+BENCHMARK(BM_BundleIssuerFillsIt)
+    ->Arg(100)->Arg(300)->Arg(1000)  // megabytes, the last just under the 1 GiB limit
+    ->Iterations(1)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+// An endless stream (/dev/zero) in each role that reads one whole: the bundle and a --chain
+// parent (1 GiB limit), an --aux file (16 MiB). Each is refused at its limit; file_bytes is
+// the limit.
+void BM_EndlessStream(benchmark::State& state) {
+  const TempDir dir;
+  const std::string bundle = KOVRA_SOURCE_DIR "/data/credential.bundle";
+  const std::string prices = KOVRA_SOURCE_DIR "/data/prices.csv";
+  struct Role {
+    std::vector<std::string> args;
+    double limit;
+    const char* expected;  // in standard output; none: status 2
+  };
+  const Role roles[] = {
+      {{"/dev/zero", prices}, 1024.0 * 1024 * 1024, nullptr},
+      {{bundle, prices, "--chain", "/dev/zero"}, 1024.0 * 1024 * 1024,
+       "parent bundle unreadable (/dev/zero)"},
+      {{bundle, prices, "--aux", "/dev/zero"}, 16.0 * 1024 * 1024,
+       "aux binding: --aux <parts.json> unreadable / malformed"},
+  };
+  const Role& role = roles[state.range(0)];
+  measure_run(
+      state, role.args, role.limit, dir,
+      [&](const ChildRun& run, const std::string& out) {
+        return role.expected ? out.find(role.expected) != std::string::npos : run.status == 2;
+      },
+      "the verifier did not refuse the endless stream at its limit");
+}
+BENCHMARK(BM_EndlessStream)
+    ->ArgName("role")->Arg(0)->Arg(1)->Arg(2)  // bundle, --chain parent, --aux
     ->Iterations(1)->Unit(benchmark::kMillisecond)->UseRealTime();
 
 void BM_AuxPartsUndeclaredArray(benchmark::State& state) {

@@ -1,6 +1,12 @@
 // Writes the shipped example: data/credential.bundle, data/prices.csv and
 // data/canonical_roots.txt (or the same three names in the folder given as the argument).
 //
+//   make_example [DIR]
+//
+// DIR is made when missing. Anything else on the command line (an option, a second argument,
+// an empty word) is refused with the usage line on standard error and status 2, before any
+// folder is made.
+//
 // The example is a disclosing single-asset gate credential over 500 generated daily bars,
 // built with the test support's fixture and bundle writer, so every file is the same on every
 // run. No prover for the program's embedded Groth16 key exists here, so its receipt is a fake
@@ -25,11 +31,20 @@ bool write_file(const std::filesystem::path& path, const std::string& bytes) {
   return static_cast<bool>(out);
 }
 
+constexpr const char* kUsage =
+    "usage: make_example [DIR]\n"
+    "writes credential.bundle, prices.csv and canonical_roots.txt into DIR (default: data)\n";
+
 }  // namespace
 
 int main(int argc, char** argv) {
   using namespace kovra;
-  const std::filesystem::path dir = argc > 1 ? argv[1] : "data";
+  const std::string word = argc > 1 ? argv[1] : "data";
+  if (argc > 2 || word.empty() || word[0] == '-') {
+    std::fputs(kUsage, stderr);
+    return 2;
+  }
+  const std::filesystem::path dir = word;
   std::error_code ec;
   std::filesystem::create_directories(dir, ec);
 

@@ -9,17 +9,18 @@ namespace kovra::core {
 
 namespace {
 
-Bytes32 tagged_sha256(std::string_view tag, const std::vector<uint8_t>& encoding) {
-  base::Sha256 h;
-  h.update(tag).update(encoding);
-  return h.finish().bytes();
-}
-
-// The members both cores begin with.
+// The members both cores begin with, hashed after `tag` as their compact encoding: the issuer
+// text (its length, then its bytes) goes to the hash straight from the core, so a long issuer
+// is never copied. The encoding of the members after it is left in `rest` for the caller to
+// extend.
 template <class Core>
-void write_core_header(PostcardWriter& w, const Core& c) {
-  w.varint(c.header_u32).text(c.issuer).varint(c.header_u64).zigzag(c.header_i64)
-      .bytes32(c.image_id);
+base::Sha256 hash_core_header(std::string_view tag, const Core& c, std::vector<uint8_t>& rest) {
+  base::Sha256 h;
+  std::vector<uint8_t> head;
+  PostcardWriter(head).varint(c.header_u32).varint(c.issuer.size());
+  h.update(tag).update(head).update(c.issuer);
+  PostcardWriter(rest).varint(c.header_u64).zigzag(c.header_i64).bytes32(c.image_id);
+  return h;
 }
 
 }  // namespace
@@ -31,19 +32,18 @@ void GateAttestation::write_postcard(std::vector<uint8_t>& out) const {
 }
 
 Bytes32 CredentialCore::digest() const {
-  std::vector<uint8_t> buf;
-  PostcardWriter w(buf);
-  write_core_header(w, *this);
-  journal.write_postcard(buf);
-  return tagged_sha256(kCredentialV2Tag, buf);
+  std::vector<uint8_t> rest;
+  base::Sha256 h = hash_core_header(kCredentialV2Tag, *this, rest);
+  journal.write_postcard(rest);
+  return h.update(rest).finish().bytes();
 }
 
 Bytes32 AttestCredentialCore::digest() const {
-  std::vector<uint8_t> buf;
-  PostcardWriter w(buf);
-  write_core_header(w, *this);
-  w.varint(static_cast<uint32_t>(family)).bytes32(journal_sha256).bytes32(data_root);
-  return tagged_sha256(kCredentialV3Tag, buf);
+  std::vector<uint8_t> rest;
+  base::Sha256 h = hash_core_header(kCredentialV3Tag, *this, rest);
+  PostcardWriter(rest).varint(static_cast<uint32_t>(family)).bytes32(journal_sha256)
+      .bytes32(data_root);
+  return h.update(rest).finish().bytes();
 }
 
 bool CredentialBundle::digest_intact() const { return core.digest() == digest; }

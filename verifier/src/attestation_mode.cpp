@@ -270,7 +270,7 @@ void AttestationRun::check_provenance(const Bytes32& journal_root) {
 
 int AttestationRun::close() {
   line(single_rule());
-  line("  Issuer        : " + escape_control(bundle_.core.issuer));
+  report_.line_escaped("  Issuer        : ", bundle_.core.issuer);
   line(double_rule());
   const bool fake = std::holds_alternative<receipts::FakeReceipt>(bundle_.receipt.proof.kind);
   const int status = statistic_exit_status(all_passed_, ctx_.dev, fake);

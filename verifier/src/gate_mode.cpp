@@ -309,7 +309,7 @@ void GateRun::print_gate_verdict() {
 
 void GateRun::print_figures() {
   line(repeat("─", 60));
-  line("  Issuer        : " + escape_control(bundle_.core.issuer));
+  report_.line_escaped("  Issuer        : ", bundle_.core.issuer);
   line("  Window        : " + std::to_string(gate_.window_start) + " → " +
        std::to_string(gate_.window_end) + " (" + std::to_string(gate_.bars) + " bars)");
   if (v_.vrp) {

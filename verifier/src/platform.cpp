@@ -42,22 +42,24 @@ std::string describe_limit(size_t bytes) {
   return std::to_string(bytes) + "-byte";
 }
 
-// A stream's first buffer; it doubles from there.
-constexpr size_t kFirstChunk = size_t{1} << 16;
+// A stream is read in chunks of this size into its buffer.
+constexpr size_t kStreamChunk = size_t{1} << 16;
 
-// Grows a full buffer of `limit` bytes at most: it doubles, or goes straight to limit + 1
-// (room for the byte that tells an over-long file) when doubling would reach the limit, so
-// that no step just short of it costs one more copy of the whole file. The new buffer is
-// reserved from empty, where the reservation is exact (growing a string in place may round
-// it up to twice the old capacity).
-void grow(std::string& buf, size_t limit) {
-  const size_t size = buf.size();
-  const size_t next = size >= limit - size ? limit + 1 : size * 2;
-  std::string bigger;
-  bigger.reserve(next);
-  bigger.append(buf);
-  bigger.resize(next);
-  buf.swap(bigger);
+// A stream's buffer doubles up to this size; past it, the next step reserves all the reader
+// can yield at once (limit + 1 bytes: room for the byte that tells an over-long file). A
+// reservation is only address space until bytes arrive in it, so from there the memory spent
+// is the bytes read, and the copies made on the way (each into an untouched buffer) stay
+// below this size: a stream costs at most its limit plus about this much before it is
+// refused.
+constexpr size_t kStreamDoublingEnd = size_t{32} << 20;
+
+// Makes room in `buf` for `more` bytes past its size, by the rule above.
+void make_room(std::string& buf, size_t more, size_t limit) {
+  const size_t need = buf.size() + more;
+  if (need <= buf.capacity()) return;
+  size_t next = std::max<size_t>(buf.capacity() * 2, kStreamChunk);
+  if (next > kStreamDoublingEnd || next > limit) next = limit + 1;
+  buf.reserve(std::max(next, need));
 }
 
 }  // namespace
@@ -69,19 +71,30 @@ std::string ReadError::text() const {
 
 base::Result<std::string, ReadError> read_file(const std::string& path, size_t limit) {
   KOVRA_ASSIGN_OR_RETURN(FileReader file, FileReader::open(path, limit));
-  // Read straight into the result: sized by fstat for a regular file (+1 sees the end without
-  // another step), grown otherwise, or when the file grows while it is read. The reader never
-  // yields more than `limit` bytes, so the buffer never passes limit + 1.
-  const size_t first = file.size_hint() > 0 ? file.size_hint() + 1 : kFirstChunk;
-  std::string out(std::min(first, limit + 1), '\0');
-  size_t len = 0;
-  for (;;) {
-    if (len == out.size()) grow(out, limit);
-    KOVRA_ASSIGN_OR_RETURN(const size_t got, file.read(out.data() + len, out.size() - len));
-    if (got == 0) break;
-    len += got;
+  std::string out;
+  if (file.size_hint() > 0) {
+    // A regular file is read straight into a buffer of its size (+1 sees the end without
+    // another step). The reader never yields more than `limit` bytes.
+    out.resize(std::min(file.size_hint() + 1, limit + 1));
+    size_t len = 0;
+    while (len < out.size()) {
+      KOVRA_ASSIGN_OR_RETURN(const size_t got, file.read(out.data() + len, out.size() - len));
+      if (got == 0) break;
+      len += got;
+    }
+    out.resize(len);
+    if (len < file.size_hint() + 1) return out;
+    // The file grew while it was read: the rest arrives as from a stream.
   }
-  out.resize(len);
+  // A stream (or the rest of a growing file) arrives in chunks appended to the buffer, which
+  // is never filled ahead of the bytes: its untouched part costs no memory.
+  char chunk[kStreamChunk];
+  for (;;) {
+    KOVRA_ASSIGN_OR_RETURN(const size_t got, file.read(chunk, sizeof chunk));
+    if (got == 0) break;
+    make_room(out, got, limit);
+    out.append(chunk, got);
+  }
   return out;
 }
 

@@ -1,5 +1,6 @@
 #include "verifier/report.h"
 
+#include <algorithm>
 #include <cstdio>
 
 #include "base/hex.h"
@@ -73,6 +74,12 @@ void Report::line(std::string_view text) {
   out_.write(l);
 }
 
+void Report::line_escaped(std::string_view prefix, std::string_view untrusted) {
+  out_.write(prefix);
+  escape_control_to(untrusted, [this](std::string_view piece) { out_.write(piece); });
+  out_.write("\n");
+}
+
 void Report::error_line(std::string_view text) {
   std::string l(text);
   l += '\n';
@@ -101,39 +108,77 @@ std::array<std::string, 6> format_regime_buckets(const std::array<std::string_vi
 namespace {
 
 bool must_escape(uint32_t c) {
-  return c < 0x20 || (c >= 0x7F && c <= 0x9F) || (c >= 0x202A && c <= 0x202E) ||
-         (c >= 0x2066 && c <= 0x2069);
+  return c < 0x20 || (c >= 0x7F && c <= 0x9F) || c == 0x2028 || c == 0x2029 ||
+         (c >= 0x202A && c <= 0x202E) || (c >= 0x2066 && c <= 0x2069);
 }
 
 }  // namespace
 
+// Escaped text is handed on in pieces of about this size.
+constexpr size_t kEscapedPiece = size_t{1} << 16;
+
+// Appends the lower-case hexadecimal digits of `v`, without leading zeros past `min_digits`.
+void append_hex(std::string& out, uint32_t v, int min_digits) {
+  static constexpr char kDigits[] = "0123456789abcdef";
+  char buf[8];
+  int n = 0;
+  do {
+    buf[n++] = kDigits[v & 0xF];
+    v >>= 4;
+  } while (v != 0 || n < min_digits);
+  while (n > 0) out += buf[--n];
+}
+
+void escape_control_to(std::string_view text, const std::function<void(std::string_view)>& out) {
+  std::string piece;
+  piece.reserve(std::min(text.size(), kEscapedPiece) + 16);
+  size_t i = 0;
+  while (i < text.size()) {
+    // A run of printable ASCII, the common case, is taken whole.
+    size_t j = i;
+    while (j < text.size() && j - i < kEscapedPiece && text[j] >= 0x20 && text[j] < 0x7F) ++j;
+    if (j > i) {
+      piece.append(text.substr(i, j - i));
+      i = j;
+      if (piece.size() >= kEscapedPiece) {
+        out(piece);
+        piece.clear();
+      }
+      continue;
+    }
+    const auto c = decode_utf8_at(text, i);
+    if (!c) {
+      piece += "\\x";
+      append_hex(piece, uint8_t(text[i]), 2);
+      ++i;
+    } else {
+      if (!must_escape(c->value)) {
+        piece.append(text.substr(i, c->length));
+      } else if (c->value == '\t') {
+        piece += "\\t";
+      } else if (c->value == '\n') {
+        piece += "\\n";
+      } else if (c->value == '\r') {
+        piece += "\\r";
+      } else {
+        piece += "\\u{";
+        append_hex(piece, c->value, 1);
+        piece += '}';
+      }
+      i += c->length;
+    }
+    if (piece.size() >= kEscapedPiece) {
+      out(piece);
+      piece.clear();
+    }
+  }
+  if (!piece.empty()) out(piece);
+}
+
 std::string escape_control(std::string_view text) {
   std::string out;
   out.reserve(text.size());
-  size_t i = 0;
-  while (i < text.size()) {
-    const auto c = decode_utf8_at(text, i);
-    char buf[16];
-    if (!c) {
-      std::snprintf(buf, sizeof buf, "\\x%02x", static_cast<unsigned>(uint8_t(text[i])));
-      out += buf;
-      ++i;
-      continue;
-    }
-    if (!must_escape(c->value)) {
-      out.append(text.substr(i, c->length));
-    } else if (c->value == '\t') {
-      out += "\\t";
-    } else if (c->value == '\n') {
-      out += "\\n";
-    } else if (c->value == '\r') {
-      out += "\\r";
-    } else {
-      std::snprintf(buf, sizeof buf, "\\u{%x}", static_cast<unsigned>(c->value));
-      out += buf;
-    }
-    i += c->length;
-  }
+  escape_control_to(text, [&out](std::string_view piece) { out.append(piece); });
   return out;
 }
 

@@ -2,6 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <string>
+#include <vector>
+
 #include "verifier/image_ids.h"
 
 namespace kovra::verifier {
@@ -101,6 +104,9 @@ TEST(Report, EscapesControlCharactersOnly) {
       {"del\x7f", "del\\u{7f}"},
       {"csi\xc2\x9b" "31m", "csi\\u{9b}31m"},            // C1 control U+009B
       {"rlo\xe2\x80\xae" "vsc.exe", "rlo\\u{202e}vsc.exe"},  // bidi override
+      {"ls\xe2\x80\xa8  [✓] forged", "ls\\u{2028}  [✓] forged"},  // line separator
+      {"ps\xe2\x80\xa9" "end", "ps\\u{2029}end"},                 // paragraph separator
+      {"nbsp\xe2\x80\xaf" "ok", "nbsp\xe2\x80\xaf" "ok"},          // U+202F is printable
       {"bad\xff\xfe", "bad\\xff\\xfe"},                   // not UTF-8
       {"cut\xe2\x80", "cut\\xe2\\x80"},
   };
@@ -110,6 +116,32 @@ TEST(Report, EscapesControlCharactersOnly) {
   bool all = true;
   r.report.check_line(all, false, "allowlist (roots\n  [✓] everything fine)");
   EXPECT_EQ(r.out.text, "  [✗] allowlist (roots\\n  [✓] everything fine)\n");
+}
+
+// Writes of one output, each kept apart.
+class PieceOutput final : public Output {
+ public:
+  void write(std::string_view bytes) override { pieces.emplace_back(bytes); }
+  std::vector<std::string> pieces;
+};
+
+// A long untrusted text is escaped and written in bounded pieces, never held escaped whole;
+// the pieces make up exactly what escape_control gives, whatever is cut between them.
+TEST(Report, LongTextIsEscapedInPieces) {
+  std::string issuer;
+  for (int i = 0; i < 40000; ++i) issuer += i % 3 == 0 ? "\x01" : i % 3 == 1 ? "é—" : "a\xff";
+  PieceOutput out;
+  StringOutput err;
+  Report report(out, err, [] { return false; });
+  report.line_escaped("  Issuer        : ", issuer);
+  ASSERT_GT(out.pieces.size(), 3u);
+  std::string joined;
+  for (const auto& p : out.pieces) {
+    EXPECT_LE(p.size(), (size_t{64} << 10) + 16);
+    joined += p;
+  }
+  EXPECT_EQ(joined, "  Issuer        : " + escape_control(issuer) + "\n");
+  EXPECT_TRUE(escape_control(issuer).starts_with("\\u{1}é—a\\xff\\u{1}"));
 }
 
 TEST(Report, RegimeBuckets) {

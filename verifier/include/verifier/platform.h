@@ -46,9 +46,10 @@ struct ReadError {
 
 // Reads the whole file at `path`, which may hold at most `limit` bytes. A regular file's size
 // is taken from fstat and a larger one is refused before anything is allocated; any other
-// file (a pipe, a device) is read into a buffer that grows geometrically, never past
-// limit + 1 bytes, and is refused as soon as the byte past the limit arrives. Opening or
-// reading a directory fails (EISDIR).
+// file (a pipe, a device) is read in chunks into a buffer that doubles up to 32 MiB and then
+// reserves limit + 1 bytes at once, never filled ahead of the bytes read: a stream costs its
+// bytes plus at most about 32 MiB, and is refused as soon as the byte past the limit arrives.
+// Opening or reading a directory fails (EISDIR).
 base::Result<std::string, ReadError> read_file(const std::string& path, size_t limit);
 
 // A file open for reading front to back, for loaders that parse as they read; it yields at

@@ -96,6 +96,9 @@ class Report {
   // Part of a line on standard output, as it stands: a line whose length grows with the
   // input is written in pieces, so that it is never held whole.
   void text(std::string_view part) { out_.write(part); }
+  // One line: `prefix` as it stands, then escape_control(`untrusted`) written in pieces of at
+  // most about 64 KiB (a long issuer text is never held escaped whole), then the newline.
+  void line_escaped(std::string_view prefix, std::string_view untrusted);
   void error_line(std::string_view text);
 
  private:
@@ -123,10 +126,14 @@ std::array<std::string, 6> format_regime_buckets(const std::array<std::string_vi
                                                  const core::RegimePanel& panel);
 
 // The text with every control character escaped and everything else unchanged:
-// "\t", "\n", "\r" for those three, "\u{1b}" style for the other C0 and C1 controls, DEL and
-// the bidirectional embedding, override and isolate characters (U+202A..U+202E,
-// U+2066..U+2069), and "\xff" style for each byte that is not part of well-formed UTF-8.
+// "\t", "\n", "\r" for those three, "\u{1b}" style for the other C0 and C1 controls, DEL, the
+// line and paragraph separators (U+2028, U+2029) and the bidirectional embedding, override and
+// isolate characters (U+202A..U+202E, U+2066..U+2069), and "\xff" style for each byte that is
+// not part of well-formed UTF-8.
 std::string escape_control(std::string_view text);
+
+// escape_control(text), handed to `out` in pieces of at most about 64 KiB, in order.
+void escape_control_to(std::string_view text, const std::function<void(std::string_view)>& out);
 
 // The six regime-bucket texts of a panel, in label order: "{label} {return:+.2}%/bar ({n}
 // bars)" with the bucket's return in basis points shown as a percentage and the labels

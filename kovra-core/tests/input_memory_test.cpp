@@ -1,7 +1,8 @@
-// The memory the track-head and aux-parts readers take for a large file: counted by the bytes
-// that operator new hands out while one reading runs (the text itself is allocated before).
-// The sum of all allocations bounds the peak, so a reading that builds something per value of
-// a two-megabyte file shows here whatever the allocator does.
+// The memory the track-head and aux-parts readers take for a large file, and the credential
+// digests for a long issuer text: counted by the bytes that operator new hands out while one
+// reading or digest runs (its input is allocated before). The sum of all allocations bounds
+// the peak, so a step that builds something per byte of a large input shows here whatever the
+// allocator does.
 #include <gtest/gtest.h>
 
 #include <cstdlib>
@@ -9,6 +10,8 @@
 #include <string>
 
 #include "kovra-core/aux_parts.h"
+#include "kovra-core/bundle.h"
+#include "kovra-core/testing/bundle_writer.h"
 #include "kovra-core/track_head.h"
 
 namespace {
@@ -104,6 +107,17 @@ TEST(SideFileMemory, ALargeValueIsSkippedOrRefusedWithoutBeingBuilt) {
     EXPECT_EQ(head->last_ts, 2);
     EXPECT_LT(bytes, 4096u);
   }
+}
+
+// The issuer enters the digest from the core itself: an encoding of the core built for it
+// would copy the whole text (and grow into twice its size).
+TEST(CredentialDigestMemory, ALongIssuerIsDigestedWithoutACopy) {
+  CredentialBundle b = testing::sample_credential_bundle(true);
+  AttestationBundle a = testing::sample_attestation_bundle(AttestationFamily::Hrp);
+  b.core.issuer.assign(size_t{4} << 20, '\x01');
+  a.core.issuer = b.core.issuer;
+  EXPECT_LT(allocated_by([&] { (void)b.core.digest(); }), size_t{64} << 10);
+  EXPECT_LT(allocated_by([&] { (void)a.core.digest(); }), size_t{64} << 10);
 }
 
 }  // namespace
