@@ -13,6 +13,8 @@
 //       smallest record of the receipt model) as fill it
 //   BM_BundleIssuerFillsIt/MB              a credential bundle of MB megabytes whose issuer
 //       text of control characters fills it
+//   BM_VextSurvivorList/MB                 a validation-ext bundle of MB megabytes whose journal
+//       is one long survivor list, with --vext
 //   BM_EndlessStream/role                  /dev/zero as the bundle (0), the --chain parent (1)
 //       and the --aux file (2), each refused at its limit
 //   BM_AuxPartsUndeclaredArray/MB          {"padding":[0,0,...]} of MB megabytes, an array
@@ -33,6 +35,8 @@
 #include <vector>
 
 #include "kovra-core/testing/bundle_writer.h"
+#include "kovra-core/testing/journal_samples.h"
+#include "kovra-core/testing/journal_writer.h"
 #include "receipts/testing/receipt_writer.h"
 
 namespace {
@@ -131,6 +135,25 @@ bool write_issuer_bundle(const fs::path& path, uint64_t bytes) {
   head.raw(std::span(whole).first(4)).u64(count);
   const std::vector<uint8_t> tail(whole.begin() + 12, whole.end());
   return write_repeated(path, head.bytes(), {0x01}, count, tail);
+}
+
+// A validation-ext credential bundle of about `bytes` bytes whose journal is one long
+// Romano-Wolf survivor list (4 bytes a survivor), read with --vext: the journal is decoded,
+// its list printed, its checks failed. The bundle is built whole here and freed before the
+// child starts, so the child's peak is its own.
+bool write_survivor_bundle(const fs::path& path, uint64_t bytes) {
+  std::vector<uint8_t> file;
+  {
+    kovra::core::ValidationExtGuestJournal j = kovra::core::testing::sample_vext_journal();
+    j.stats->romano_wolf_survivors.assign(bytes / 4, 7);
+    kovra::core::CredentialBundle b = kovra::core::testing::sample_credential_bundle(
+        true, kovra::core::testing::journal_bytes(j));
+    file = kovra::core::testing::credential_bundle_bytes(b);
+  }
+  std::FILE* f = std::fopen(path.c_str(), "wb");
+  if (f == nullptr) return false;
+  const bool ok = std::fwrite(file.data(), 1, file.size(), f) == file.size();
+  return std::fclose(f) == 0 && ok;
 }
 
 // {"padding":[0,0,...,0]} of about `bytes` bytes.
@@ -284,6 +307,21 @@ void BM_EndlessStream(benchmark::State& state) {
 }
 BENCHMARK(BM_EndlessStream)
     ->ArgName("role")->Arg(0)->Arg(1)->Arg(2)  // bundle, --chain parent, --aux
+    ->Iterations(1)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+void BM_VextSurvivorList(benchmark::State& state) {
+  const TempDir dir;
+  const fs::path bundle = dir.file("survivors.bundle");
+  measure(
+      state, write_survivor_bundle,
+      {bundle.string(), KOVRA_SOURCE_DIR "/data/prices.csv", "--vext"}, bundle, dir,
+      [](const ChildRun& run, const std::string& out) {
+        return run.status == 1 && out.find("7, 7, 7") != std::string::npos;
+      },
+      "the verifier did not decode the crafted journal and print its survivors");
+}
+BENCHMARK(BM_VextSurvivorList)
+    ->Arg(100)->Arg(300)
     ->Iterations(1)->Unit(benchmark::kMillisecond)->UseRealTime();
 
 void BM_AuxPartsUndeclaredArray(benchmark::State& state) {
