@@ -1,4 +1,4 @@
-// What the price loader allocates, counted by the bytes and blocks that operator
+// What the price and funding loaders allocate, counted by the bytes and blocks that operator
 // new hands out while a load runs: the price loader's block buffer is allocated once for all
 // the files of a run, and the lists are reserved once, never regrown by copying.
 #include <gtest/gtest.h>
@@ -10,6 +10,7 @@
 
 #include "fed_pipe.h"
 #include "test_files.h"
+#include "verifier/funding.h"
 #include "verifier/price_csv.h"
 
 namespace {
@@ -116,6 +117,18 @@ TEST(PriceCsvMemory, TheBarListIsReservedOnce) {
     const size_t list = stream ? kLimit : text.size() / 3 + 1;
     EXPECT_LT(c.bytes, (size_t{1} << 20) + list * sizeof(core::BarRecord) + 4096) << stream;
   }
+}
+
+// A funding file's two lists are reserved exactly from its line ends (less the header's);
+// a text of empty lines reserves no more than a quarter of its bytes as rows.
+TEST(FundingMemory, ListsAreReservedFromTheLineEnds) {
+  const std::string text = shortest_rows(100'000);
+  Counted c = allocated_by([&] { EXPECT_EQ(parse_funding_csv(text).rates.size(), 100'000u); });
+  EXPECT_EQ(c.large_blocks, 2u);
+  EXPECT_LE(c.bytes, 2 * 8 * 100'001u);
+  const std::string blank(400'000, '\n');
+  c = allocated_by([&] { EXPECT_TRUE(parse_funding_csv(blank).rates.empty()); });
+  EXPECT_LE(c.bytes, 2 * 8 * 100'000u);
 }
 
 }  // namespace
