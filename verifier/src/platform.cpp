@@ -148,6 +148,12 @@ base::Result<size_t, ReadError> FileReader::read(char* out, size_t n) {
   }
 }
 
+base::Result<void, ReadError> FileReader::rewind() {
+  if (::lseek(fd_, 0, SEEK_SET) != 0) return base::Err(ReadError::os(errno));
+  consumed_ = 0;
+  return {};
+}
+
 bool file_exists(const std::string& path) {
   struct stat st;
   return ::stat(path.c_str(), &st) == 0;

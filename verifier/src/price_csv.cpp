@@ -54,15 +54,28 @@ base::Result<std::vector<core::BarRecord>, CsvReadError> PriceCsvLoader::load(
     const std::string& path) {
   auto file = platform::FileReader::open(path, kPriceCsvLimit);
   if (!file) return base::Err(CsvReadError{path, file.error().text()});
-  std::vector<core::BarRecord> bars;
-  // Every row but the last ends in "\n" and has a field, a comma and a field: 3 bytes at the
-  // least, and the header takes one more, so a file of s bytes holds at most s / 3 bars.
-  if (file->size_hint() > 0) bars.reserve(std::min(file->size_hint() / 3 + 1, bar_limit_));
-  PriceRows rows(bars, bar_limit_);
   if (buf_size_ != kBlock) {
     buf_.reset(new char[kBlock]);
     buf_size_ = kBlock;
   }
+  std::vector<core::BarRecord> bars;
+  // A regular file is counted first: the header ends at the first line end and every bar's
+  // row but the last at one more, so the list is reserved for its line ends (at most the bar
+  // limit) and never regrows. It grows once, to the limit, only should the file grow.
+  if (file->is_regular()) {
+    size_t line_ends = 0;
+    while (line_ends <= bar_limit_) {
+      auto got = file->read(buf_.get(), kBlock);
+      if (!got) return base::Err(CsvReadError{path, got.error().text()});
+      if (*got == 0) break;
+      line_ends += static_cast<size_t>(std::count(buf_.get(), buf_.get() + *got, '\n'));
+    }
+    if (auto back = file->rewind(); !back) {
+      return base::Err(CsvReadError{path, back.error().text()});
+    }
+    bars.reserve(std::min(line_ends, bar_limit_));
+  }
+  PriceRows rows(bars, bar_limit_);
   size_t held = 0;  // bytes of an unfinished line at the front of buf_
   for (;;) {
     // A very long line: the buffer doubles, or goes straight to its largest size (all the

@@ -96,9 +96,9 @@ TEST(PriceCsvMemory, OneBlockBufferForAllTheFilesOfARun) {
   EXPECT_LT(c.bytes, size_t{2} << 20);
 }
 
-// 200,000 bars: from a regular file the list is reserved from its size (at most a third of
-// its bytes as bars); from a stream it is reserved at the bar limit at the first bar. Either
-// way the block buffer and the list are the only large allocations: no regrowth by doubling.
+// 200,000 bars: from a regular file the list is reserved from its line ends, exactly; from a
+// stream it is reserved at the bar limit at the first bar. Either way the block buffer and
+// the list are the only large allocations: no regrowth by doubling.
 TEST(PriceCsvMemory, TheBarListIsReservedOnce) {
   constexpr size_t kRows = 200'000;
   constexpr size_t kLimit = 300'000;
@@ -114,7 +114,7 @@ TEST(PriceCsvMemory, TheBarListIsReservedOnce) {
       EXPECT_EQ(bars->size(), kRows);
     });
     EXPECT_EQ(c.large_blocks, 2u) << stream;
-    const size_t list = stream ? kLimit : text.size() / 3 + 1;
+    const size_t list = stream ? kLimit : kRows + 1;
     EXPECT_LT(c.bytes, (size_t{1} << 20) + list * sizeof(core::BarRecord) + 4096) << stream;
   }
 }

@@ -87,6 +87,9 @@ class FileReader {
   // Up to `n` bytes into `out`; 0 at the end of the file.
   base::Result<size_t, ReadError> read(char* out, size_t n);
 
+  // Back to the first byte of a regular file, for a second pass; the limit counts afresh.
+  base::Result<void, ReadError> rewind();
+
   // The size of a regular file when it was opened (0 for anything else).
   size_t size_hint() const { return size_; }
   // True when the file was a regular file when it was opened.

@@ -53,10 +53,10 @@ class PriceCsvLoader {
   // `bar_limit` is kPriceCsvBarLimit but in tests.
   explicit PriceCsvLoader(size_t bar_limit = kPriceCsvBarLimit) : bar_limit_(bar_limit) {}
 
-  // The bars of one file, in file order. The list is reserved once: for a regular file from
-  // its size (a row takes at least 3 bytes; the pages no bar reaches are never touched), for a
-  // stream (or a file that grows) at the bar limit as soon as the first bar arrives, so it is
-  // never copied to grow.
+  // The bars of one file, in file order. The list is reserved once, so it is never copied to
+  // grow: for a regular file from a first pass that counts its line ends, for a stream (or a
+  // file that grows while it is read) at the bar limit as soon as the first bar arrives (the
+  // pages no bar reaches are never touched).
   base::Result<std::vector<core::BarRecord>, CsvReadError> load(const std::string& path);
 
  private:
