@@ -207,6 +207,14 @@ TEST(ReadFile, RegularOnlyRefusesOtherKindsWithoutWaiting) {
   size_t yielded = 0;
   EXPECT_EQ(read_all(*reader, 2, yielded), "end");
   EXPECT_EQ(yielded, 3u);
+  // A second pass yields the file again, its limit counted afresh.
+  auto limited = FileReader::open(regular, 3);
+  ASSERT_TRUE(limited);
+  for (int pass = 0; pass < 2; ++pass) {
+    EXPECT_EQ(read_all(*limited, 2, yielded), "end") << pass;
+    EXPECT_EQ(yielded, 3u);
+    ASSERT_TRUE(limited->rewind());
+  }
 }
 
 }  // namespace

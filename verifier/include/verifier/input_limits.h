@@ -21,9 +21,10 @@ inline constexpr size_t kFundingCsvLimit = 256 * kMiB;
 
 // The most bars one price CSV may hold (2^24, some 16.7 million: years of one-minute bars).
 // A row can be as short as 3 bytes and a bar takes 40, so the file limit alone would let the
-// bars outgrow the file tenfold; with this limit a file's bars take at most 640 MiB, and the
-// costliest mode (regime labels over every bar, 82 bytes a bar in all) stays within 8 times
-// the file limit. A file with more bars is that file's unreadable case.
+// bars outgrow the file thirteenfold; with this limit a file's bars take at most 640 MiB, and
+// the costliest mode (regime labels over every bar: 74 bytes a bar in all, the bar's 40
+// included) stays under 1.2 GiB, within 8 times the file limit. A file with more bars is that
+// file's unreadable case.
 inline constexpr size_t kPriceCsvBarLimit = size_t{1} << 24;
 
 // All the csv files of a funding directory together (counted as they are read). A funding
