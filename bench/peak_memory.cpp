@@ -1,5 +1,6 @@
 // Peak memory of the verifier against the size of a hostile input (target: a small multiple
-// of the file, at most 4x for a bundle, 8x for a JSON side file).
+// of the file at its limit: at most 4x for a bundle, 8x for a price or funding CSV and for a
+// JSON side file; a stream refused at its limit within that limit plus 64 MiB).
 //
 // Each benchmark writes one crafted file into a temporary directory, runs the built
 // `verifier` on it as a child process (fork and exec) and takes the child's peak resident
@@ -15,20 +16,39 @@
 //       text of control characters fills it
 //   BM_VextSurvivorList/MB                 a validation-ext bundle of MB megabytes whose journal
 //       is one long survivor list, with --vext
-//   BM_EndlessStream/role                  /dev/zero as the bundle (0), the --chain parent (1)
-//       and the --aux file (2), each refused at its limit
+//   BM_EndlessStream/role                  /dev/zero as the bundle (0), the --chain parent (1),
+//       the --aux file (2) and a price CSV (3), each refused at its limit
 //   BM_AuxPartsUndeclaredArray/MB          {"padding":[0,0,...]} of MB megabytes, an array
 //       under a key the aux-parts record does not declare, passed with --aux to the shipped
 //       example data/credential.bundle data/prices.csv
+//
+// The price CSVs run in the default mode with a disclosing credential (its journal carries a
+// regime panel), so that the regime labels are computed over every bar: the costliest path.
+//
+//   BM_PriceCsvShortestRows/MB             rows ",1" (3 bytes, the shortest a bar can be);
+//       past 2^24 bars (50.3 MB) the file is refused with status 2
+//   BM_PriceCsvEndlessStream               rows ",1" without end into a named pipe, fed by a
+//       child writer; refused at the bar limit (file_bytes is the 256 MiB file limit)
+//   BM_PriceCsvRealisticRows/MB            OHLC rows of 47 bytes
+//
+// The funding directory is read in the default mode with --carry (any bundle will do):
+//
+//   BM_FundingShortestRows/MB              one file of rows "1,1" (4 bytes, the shortest)
+//   BM_FundingRealisticRows/MB             one file of rows "1700000000000,125"
+//   BM_FundingDirOfFourFiles/MB            four files of shortest rows, MB in all: at the
+//       directory's 256 MiB limit, and past it (then the directory holds no funding data)
 #include <benchmark/benchmark.h>
 
 #include <fcntl.h>
+#include <signal.h>
 #include <sys/resource.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <string>
@@ -38,6 +58,7 @@
 #include "kovra-core/testing/journal_samples.h"
 #include "kovra-core/testing/journal_writer.h"
 #include "receipts/testing/receipt_writer.h"
+#include "verifier/input_limits.h"
 
 namespace {
 
@@ -278,9 +299,9 @@ BENCHMARK(BM_BundleIssuerFillsIt)
     ->Arg(100)->Arg(300)->Arg(1000)  // megabytes, the last just under the 1 GiB limit
     ->Iterations(1)->Unit(benchmark::kMillisecond)->UseRealTime();
 
-// An endless stream (/dev/zero) in each role that reads one whole: the bundle and a --chain
-// parent (1 GiB limit), an --aux file (16 MiB). Each is refused at its limit; file_bytes is
-// the limit.
+// An endless stream (/dev/zero) in each role that reads one: the bundle and a --chain parent
+// (1 GiB limit), an --aux file (16 MiB) and a price CSV (256 MiB, one line that never ends).
+// Each is refused at its limit; file_bytes is the limit.
 void BM_EndlessStream(benchmark::State& state) {
   const TempDir dir;
   const std::string bundle = KOVRA_SOURCE_DIR "/data/credential.bundle";
@@ -296,6 +317,7 @@ void BM_EndlessStream(benchmark::State& state) {
        "parent bundle unreadable (/dev/zero)"},
       {{bundle, prices, "--aux", "/dev/zero"}, 16.0 * 1024 * 1024,
        "aux binding: --aux <parts.json> unreadable / malformed"},
+      {{bundle, "/dev/zero"}, 256.0 * 1024 * 1024, nullptr},  // one line without end
   };
   const Role& role = roles[state.range(0)];
   measure_run(
@@ -306,7 +328,7 @@ void BM_EndlessStream(benchmark::State& state) {
       "the verifier did not refuse the endless stream at its limit");
 }
 BENCHMARK(BM_EndlessStream)
-    ->ArgName("role")->Arg(0)->Arg(1)->Arg(2)  // bundle, --chain parent, --aux
+    ->ArgName("role")->Arg(0)->Arg(1)->Arg(2)->Arg(3)  // bundle, --chain parent, --aux, CSV
     ->Iterations(1)->Unit(benchmark::kMillisecond)->UseRealTime();
 
 void BM_VextSurvivorList(benchmark::State& state) {
@@ -340,6 +362,170 @@ void BM_AuxPartsUndeclaredArray(benchmark::State& state) {
 }
 BENCHMARK(BM_AuxPartsUndeclaredArray)
     ->Arg(2)->Arg(8)->Arg(16)  // megabytes, the last just under the side files' 16 MiB limit
+    ->Iterations(1)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+// A header line, then `row` (with its "\n") as often as fits in `bytes`.
+bool write_rows(const fs::path& path, uint64_t bytes, const std::string& header,
+                const std::string& row) {
+  const uint64_t count = bytes > header.size() ? (bytes - header.size()) / row.size() : 0;
+  return write_repeated(path, {header.begin(), header.end()}, {row.begin(), row.end()}, count,
+                        {});
+}
+
+constexpr const char* kShortestBar = ",1\n";
+constexpr const char* kRealisticBar = "1700000000,42000.12,42100.50,41900.25,42050.75\n";
+constexpr const char* kShortestFunding = "1,1\n";
+constexpr const char* kRealisticFunding = "1700000000000,125\n";
+
+bool write_shortest_bars(const fs::path& path, uint64_t bytes) {
+  return write_rows(path, bytes, "t,c\n", kShortestBar);
+}
+bool write_realistic_bars(const fs::path& path, uint64_t bytes) {
+  return write_rows(path, bytes, "time,open,high,low,close\n", kRealisticBar);
+}
+
+// The sample credential with every optional member (a regime panel among them), and a fake
+// receipt: the run goes on to the regime check whatever the data.
+bool write_disclosing_bundle(const fs::path& path) {
+  const std::vector<uint8_t> bytes = kovra::core::testing::credential_bundle_bytes(
+      kovra::core::testing::sample_credential_bundle(true));
+  std::FILE* f = std::fopen(path.c_str(), "wb");
+  if (f == nullptr) return false;
+  const bool ok = std::fwrite(bytes.data(), 1, bytes.size(), f) == bytes.size();
+  return std::fclose(f) == 0 && ok;
+}
+
+constexpr const char* kRegimeLine = "regime bar counts re-derived";
+
+// The bars are read and labelled, or (past the bar limit) the file is refused with status 2.
+auto expect_regimes_or_refusal(uint64_t bars) {
+  return [bars](const ChildRun& run, const std::string& out) {
+    if (bars > kovra::verifier::kPriceCsvBarLimit) return run.status == 2;
+    return out.find(kRegimeLine) != std::string::npos;
+  };
+}
+
+void price_csv_rows(benchmark::State& state, bool (*write)(const fs::path&, uint64_t),
+                    const char* row) {
+  const TempDir dir;
+  const fs::path bundle = dir.file("disclosing.bundle");
+  const fs::path csv = dir.file("prices.csv");
+  if (!dir.ok() || !write_disclosing_bundle(bundle)) {
+    state.SkipWithError("cannot write the bundle");
+    return;
+  }
+  const uint64_t bars = static_cast<uint64_t>(state.range(0)) * kMegabyte / std::strlen(row);
+  measure(state, write, {bundle.string(), csv.string()}, csv, dir,
+          expect_regimes_or_refusal(bars),
+          "the verifier neither labelled the bars nor refused the file past the bar limit");
+}
+
+void BM_PriceCsvShortestRows(benchmark::State& state) {
+  price_csv_rows(state, write_shortest_bars, kShortestBar);
+}
+BENCHMARK(BM_PriceCsvShortestRows)
+    ->Arg(8)->Arg(32)->Arg(50)  // megabytes: 2.7, 10.7 and 16.7 million bars
+    ->Arg(51)->Arg(128)->Arg(268)  // past the 2^24-bar limit; the last just under 256 MiB
+    ->Iterations(1)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+void BM_PriceCsvRealisticRows(benchmark::State& state) {
+  price_csv_rows(state, write_realistic_bars, kRealisticBar);
+}
+BENCHMARK(BM_PriceCsvRealisticRows)
+    ->Arg(16)->Arg(64)->Arg(128)->Arg(268)
+    ->Iterations(1)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+// A child process that writes a header and then `row` without end into the named pipe, until
+// its reader goes away.
+pid_t start_endless_writer(const fs::path& fifo, const std::string& row) {
+  const pid_t pid = fork();
+  if (pid != 0) return pid;
+  signal(SIGPIPE, SIG_DFL);
+  const int fd = open(fifo.c_str(), O_WRONLY);
+  if (fd < 0) _exit(1);
+  std::string chunk = "t,c\n";
+  if (write(fd, chunk.data(), chunk.size()) < 0) _exit(0);
+  chunk.clear();
+  while (chunk.size() < 60000) chunk += row;
+  for (;;) {
+    if (write(fd, chunk.data(), chunk.size()) < 0) _exit(0);
+  }
+}
+
+void BM_PriceCsvEndlessStream(benchmark::State& state) {
+  const TempDir dir;
+  const fs::path bundle = dir.file("disclosing.bundle");
+  const fs::path fifo = dir.file("endless.csv");
+  if (!dir.ok() || !write_disclosing_bundle(bundle) || mkfifo(fifo.c_str(), 0600) != 0) {
+    state.SkipWithError("cannot write the bundle or make the pipe");
+    return;
+  }
+  const pid_t writer = start_endless_writer(fifo, kShortestBar);
+  if (writer < 0) {
+    state.SkipWithError("cannot start the writer");
+    return;
+  }
+  measure_run(
+      state, {bundle.string(), fifo.string()}, kovra::verifier::kPriceCsvLimit, dir,
+      [](const ChildRun& run, const std::string&) { return run.status == 2; },
+      "the verifier did not refuse the endless stream");
+  kill(writer, SIGKILL);
+  waitpid(writer, nullptr, 0);
+}
+BENCHMARK(BM_PriceCsvEndlessStream)
+    ->Iterations(1)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+// `files` funding files "f0.csv"... in `dir`, `bytes` in all, of `row`; their total size.
+uint64_t write_funding_dir(const fs::path& dir, uint64_t bytes, int files, const char* row) {
+  std::error_code ec;
+  fs::create_directories(dir, ec);
+  uint64_t total = 0;
+  for (int i = 0; i < files; ++i) {
+    char name[32];
+    std::snprintf(name, sizeof name, "f%d.csv", i);
+    const fs::path f = dir / name;
+    if (!write_rows(f, bytes / static_cast<uint64_t>(files), "timestamp,rate\n", row)) return 0;
+    total += fs::file_size(f);
+  }
+  return total;
+}
+
+void funding_rows(benchmark::State& state, int files, const char* row) {
+  const TempDir dir;
+  const fs::path funding = dir.file("funding");
+  const uint64_t bytes = static_cast<uint64_t>(state.range(0)) * kMegabyte;
+  const uint64_t total = dir.ok() ? write_funding_dir(funding, bytes, files, row) : 0;
+  if (total == 0) {
+    state.SkipWithError("cannot write the funding files");
+    return;
+  }
+  measure_run(
+      state,
+      {KOVRA_SOURCE_DIR "/data/credential.bundle", "--carry", "--funding-dir", funding.string()},
+      static_cast<double>(total), dir,
+      [](const ChildRun&, const std::string& out) {
+        return out.find("carry funding root recomputed") != std::string::npos;
+      },
+      "the verifier did not reach the carry root");
+}
+
+void BM_FundingShortestRows(benchmark::State& state) { funding_rows(state, 1, kShortestFunding); }
+BENCHMARK(BM_FundingShortestRows)
+    ->Arg(16)->Arg(64)->Arg(128)->Arg(268)  // megabytes, the last just under 256 MiB
+    ->Iterations(1)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+void BM_FundingRealisticRows(benchmark::State& state) {
+  funding_rows(state, 1, kRealisticFunding);
+}
+BENCHMARK(BM_FundingRealisticRows)
+    ->Arg(16)->Arg(64)->Arg(268)
+    ->Iterations(1)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+void BM_FundingDirOfFourFiles(benchmark::State& state) {
+  funding_rows(state, 4, kShortestFunding);
+}
+BENCHMARK(BM_FundingDirOfFourFiles)
+    ->Arg(268)->Arg(400)  // megabytes in all: at the directory's limit, and past it
     ->Iterations(1)->Unit(benchmark::kMillisecond)->UseRealTime();
 
 }  // namespace

@@ -2,7 +2,8 @@
 //
 // Any bytes must end in bars or a read error, never a crash. The loader reads the file in
 // blocks and checks UTF-8 as it goes; it must agree with the whole-text parser: the same bars
-// for a UTF-8 text, the UTF-8 error for any other.
+// for a UTF-8 text, the UTF-8 error for any other. One loader serves every input, as one
+// serves every file of a run, so its block buffer is allocated once.
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
@@ -17,7 +18,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const std::string_view text(reinterpret_cast<const char*>(data), size);
   static const testing::TempDir dir;
   const std::string path = dir.write("prices.csv", text);
-  const auto loaded = load_price_csv(path);
+  static PriceCsvLoader loader;
+  const auto loaded = loader.load(path);
   if (is_valid_utf8(text)) {
     if (!loaded || *loaded != parse_price_csv(text)) std::abort();
     (void)close_series({*loaded});

@@ -53,6 +53,13 @@ std::optional<int64_t> read_integer(std::string_view t) {
 
 FundingRows parse_funding_csv(std::string_view text) {
   FundingRows rows;
+  // Exact storage, never regrown: a row is a line (the header is one more), and it takes at
+  // least 4 bytes ("1,1" and its line end; the header at least one), so the smaller of the
+  // two counts is never short, and a text of empty lines reserves no more than a quarter.
+  const size_t line_ends = static_cast<size_t>(std::count(text.begin(), text.end(), '\n'));
+  const size_t rows_at_most = std::min(line_ends, text.size() / 4);
+  rows.timestamps.reserve(rows_at_most);
+  rows.rates.reserve(rows_at_most);
   LineCursor lines(text);
   if (!lines.next()) return rows;  // the header, unread
   while (const auto line = lines.next()) {
@@ -79,27 +86,37 @@ core::FundingSeries load_funding_dir(const std::string& dir) {
   std::sort(paths.begin(), paths.end());
 
   std::vector<FundingRows> kept;
+  size_t total = 0;  // bytes read from the directory's files so far
   for (const auto& p : paths) {
-    auto bytes = platform::read_file(p, kFundingCsvLimit);
-    std::string_view text;
-    // Any failure reads as empty, a file over the limit (an endless device too) included.
-    if (bytes && is_valid_utf8(*bytes)) text = *bytes;
-    auto rows = parse_funding_csv(text);
+    // Any failure reads as empty: a file over the limit, or anything but a regular file (a
+    // named pipe would wait for its writer, a device could be endless).
+    auto file = platform::FileReader::open(p, kFundingCsvLimit, platform::FileKinds::kRegularOnly);
+    if (!file) continue;
+    if (file->size_hint() > kFundingDirLimit - total) return {};
+    auto bytes = platform::read_rest(*file);
+    if (!bytes) continue;
+    total += bytes->size();  // a file that grew since it was opened counts what was read
+    if (total > kFundingDirLimit) return {};
+    auto rows = parse_funding_csv(is_valid_utf8(*bytes) ? std::string_view(*bytes) : "");
     if (rows.timestamps.size() >= kMinFundingRows) kept.push_back(std::move(rows));
   }
   core::FundingSeries out;
   if (kept.empty()) return out;
 
+  // Each kept file is cut to its last n rows in place, and its lists move into the result.
   size_t n = kept[0].timestamps.size();
   for (const auto& k : kept) n = std::min(n, k.timestamps.size());
-  auto last_n = [n](const std::vector<int64_t>& v) {
-    return std::vector<int64_t>(v.end() - static_cast<std::ptrdiff_t>(n), v.end());
+  auto keep_last_n = [n](std::vector<int64_t>& v) {
+    v.erase(v.begin(), v.end() - static_cast<std::ptrdiff_t>(n));
   };
-  out.timestamps = last_n(kept[0].timestamps);
-  for (const auto& k : kept) {
-    if (last_n(k.timestamps) != out.timestamps) return {};
-    out.rates.push_back(last_n(k.rates));
+  for (auto& k : kept) {
+    keep_last_n(k.timestamps);
+    keep_last_n(k.rates);
+    if (k.timestamps != kept[0].timestamps) return {};
   }
+  out.timestamps = std::move(kept[0].timestamps);
+  out.rates.reserve(kept.size());
+  for (auto& k : kept) out.rates.push_back(std::move(k.rates));
   return out;
 }
 

@@ -66,11 +66,18 @@ void make_room(std::string& buf, size_t more, size_t limit) {
 
 std::string ReadError::text() const {
   if (code != 0) return OsError{code}.text();
+  if (not_regular) return "not a regular file";
   return "file is larger than the " + describe_limit(limit) + " limit";
 }
 
-base::Result<std::string, ReadError> read_file(const std::string& path, size_t limit) {
-  KOVRA_ASSIGN_OR_RETURN(FileReader file, FileReader::open(path, limit));
+base::Result<std::string, ReadError> read_file(const std::string& path, size_t limit,
+                                               FileKinds kinds) {
+  KOVRA_ASSIGN_OR_RETURN(FileReader file, FileReader::open(path, limit, kinds));
+  return read_rest(file);
+}
+
+base::Result<std::string, ReadError> read_rest(FileReader& file) {
+  const size_t limit = file.limit();
   std::string out;
   if (file.size_hint() > 0) {
     // A regular file is read straight into a buffer of its size (+1 sees the end without
@@ -98,19 +105,38 @@ base::Result<std::string, ReadError> read_file(const std::string& path, size_t l
   return out;
 }
 
-base::Result<FileReader, ReadError> FileReader::open(const std::string& path, size_t limit) {
-  const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+base::Result<FileReader, ReadError> FileReader::open(const std::string& path, size_t limit,
+                                                     FileKinds kinds) {
+  const bool regular_only = kinds == FileKinds::kRegularOnly;
+  // Without O_NONBLOCK, opening a named pipe waits for its writer.
+  const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | (regular_only ? O_NONBLOCK : 0));
   if (fd < 0) return base::Err(ReadError::os(errno));
   struct stat st;
+  const bool stated = ::fstat(fd, &st) == 0;
+  const bool regular = stated && S_ISREG(st.st_mode);
+  if (regular_only) {
+    if (!stated) {
+      const int error = errno;
+      ::close(fd);
+      return base::Err(ReadError::os(error));
+    }
+    // Reads of a regular file never wait; the flag is cleared all the same, so that the
+    // reads are the plain ones every other file gets.
+    const int flags = regular ? ::fcntl(fd, F_GETFL) : -1;
+    if (!regular || flags < 0 || ::fcntl(fd, F_SETFL, flags & ~O_NONBLOCK) != 0) {
+      ::close(fd);
+      return base::Err(ReadError::irregular());
+    }
+  }
   size_t size = 0;
-  if (::fstat(fd, &st) == 0 && S_ISREG(st.st_mode) && st.st_size > 0) {
+  if (regular && st.st_size > 0) {
     if (static_cast<uint64_t>(st.st_size) > limit) {
       ::close(fd);
       return base::Err(ReadError::too_large(limit));
     }
     size = static_cast<size_t>(st.st_size);
   }
-  return FileReader(fd, size, limit);
+  return FileReader(fd, size, limit, regular);
 }
 
 FileReader::~FileReader() {
@@ -133,6 +159,12 @@ base::Result<size_t, ReadError> FileReader::read(char* out, size_t n) {
     consumed_ += g;
     return g;
   }
+}
+
+base::Result<void, ReadError> FileReader::rewind() {
+  if (::lseek(fd_, 0, SEEK_SET) != 0) return base::Err(ReadError::os(errno));
+  consumed_ = 0;
+  return {};
 }
 
 bool file_exists(const std::string& path) {

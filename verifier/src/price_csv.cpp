@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <clocale>
 #include <cmath>
+#include <cstdint>
 #include <cstdlib>
 #include <cstring>
 #include <charconv>
@@ -23,17 +24,24 @@ std::string CsvReadError::message() const {
 namespace {
 
 // Appends the bars of complete lines to `bars`; the first line of the file (the header) is
-// passed over unread.
+// passed over unread. At most `limit` bars are kept: the row that would be one more ends the
+// feeding (see `over_limit`). A full list with a limit grows once, straight to the limit.
 class PriceRows {
  public:
-  explicit PriceRows(std::vector<core::BarRecord>& bars) : bars_(bars) {}
+  static constexpr size_t kNoLimit = SIZE_MAX;
+  PriceRows(std::vector<core::BarRecord>& bars, size_t limit) : bars_(bars), limit_(limit) {}
   void feed(std::string_view text);
+  bool over_limit() const { return over_limit_; }
 
  private:
   void row(std::string_view raw);
   std::vector<core::BarRecord>& bars_;
+  size_t limit_;
   bool header_seen_ = false;
+  bool over_limit_ = false;
 };
+
+constexpr size_t kBlock = size_t{1} << 20;
 
 }  // namespace
 
@@ -42,51 +50,84 @@ class PriceRows {
 // Lines end at "\n", which never occurs inside a multi-byte UTF-8 sequence, so checking
 // each run of whole lines checks the file. The reader stops a file at kPriceCsvLimit bytes,
 // which bounds the longest line the buffer holds.
-base::Result<std::vector<core::BarRecord>, CsvReadError> load_price_csv(const std::string& path) {
+base::Result<std::vector<core::BarRecord>, CsvReadError> PriceCsvLoader::load(
+    const std::string& path) {
   auto file = platform::FileReader::open(path, kPriceCsvLimit);
   if (!file) return base::Err(CsvReadError{path, file.error().text()});
-  constexpr size_t kBlock = size_t{1} << 20;
+  if (buf_size_ != kBlock) {
+    buf_.reset(new char[kBlock]);
+    buf_size_ = kBlock;
+  }
   std::vector<core::BarRecord> bars;
-  // A typical row takes 20 to 60 bytes; reserving by the file's size avoids regrowth and
-  // costs only address space until the records arrive (capped: past 16 Mi rows the list
-  // grows as rows arrive).
-  bars.reserve(std::min<size_t>(file->size_hint() / 24, size_t{1} << 24));
-  PriceRows rows(bars);
-  std::string buf(kBlock, '\0');
-  size_t held = 0;  // bytes of an unfinished line at the front of buf
+  // A regular file is counted first: the header ends at the first line end and every bar's
+  // row but the last at one more, so the list is reserved for its line ends (at most the bar
+  // limit) and never regrows. It grows once, to the limit, only should the file grow.
+  if (file->is_regular()) {
+    size_t line_ends = 0;
+    while (line_ends <= bar_limit_) {
+      auto got = file->read(buf_.get(), kBlock);
+      if (!got) return base::Err(CsvReadError{path, got.error().text()});
+      if (*got == 0) break;
+      line_ends += static_cast<size_t>(std::count(buf_.get(), buf_.get() + *got, '\n'));
+    }
+    if (auto back = file->rewind(); !back) {
+      return base::Err(CsvReadError{path, back.error().text()});
+    }
+    bars.reserve(std::min(line_ends, bar_limit_));
+  }
+  PriceRows rows(bars, bar_limit_);
+  size_t held = 0;  // bytes of an unfinished line at the front of buf_
   for (;;) {
     // A very long line: the buffer doubles, or goes straight to its largest size (all the
     // reader can yield, and a block) when doubling would reach the limit.
-    if (buf.size() - held < kBlock / 2) {
-      const size_t doubled = buf.size() * 2;
-      buf.resize(doubled >= kPriceCsvLimit ? kPriceCsvLimit + kBlock : doubled);
+    if (buf_size_ - held < kBlock / 2) {
+      const size_t doubled = buf_size_ * 2;
+      const size_t bigger = doubled >= kPriceCsvLimit ? kPriceCsvLimit + kBlock : doubled;
+      std::unique_ptr<char[]> grown(new char[bigger]);
+      std::memcpy(grown.get(), buf_.get(), held);
+      buf_ = std::move(grown);
+      buf_size_ = bigger;
     }
-    auto got = file->read(buf.data() + held, buf.size() - held);
+    char* const buf = buf_.get();
+    auto got = file->read(buf + held, buf_size_ - held);
     if (!got) return base::Err(CsvReadError{path, got.error().text()});
     const size_t end = held + *got;
     const bool last = *got == 0;
     // The held bytes hold no line end, so only the new ones are searched: a long line that
     // arrives in short reads is scanned once, not once per read.
-    const size_t line_end = std::string_view(buf.data() + held, *got).rfind('\n');
+    const size_t line_end = std::string_view(buf + held, *got).rfind('\n');
     const size_t cut = last ? end : line_end == std::string_view::npos ? 0 : held + line_end + 1;
-    const std::string_view whole(buf.data(), cut);
+    const std::string_view whole(buf, cut);
     if (!is_valid_utf8(whole)) {
       return base::Err(CsvReadError{path, "stream did not contain valid UTF-8"});
     }
     rows.feed(whole);
+    if (rows.over_limit()) {
+      return base::Err(CsvReadError{
+          path, "file has more than the " + std::to_string(bar_limit_) + "-bar limit"});
+    }
     if (last) break;
     held = end - cut;
-    if (cut > 0) std::memmove(buf.data(), buf.data() + cut, held);
+    if (cut > 0) std::memmove(buf, buf + cut, held);
+  }
+  if (buf_size_ != kBlock) {  // grown for a long line: not kept for the next file
+    buf_.reset();
+    buf_size_ = 0;
   }
   return bars;
+}
+
+base::Result<std::vector<core::BarRecord>, CsvReadError> load_price_csv(const std::string& path) {
+  return PriceCsvLoader().load(path);
 }
 
 base::Result<std::vector<std::vector<core::BarRecord>>, CsvReadError> load_price_csvs(
     const std::vector<std::string>& paths) {
   std::vector<std::vector<core::BarRecord>> out;
   out.reserve(paths.size());
+  PriceCsvLoader loader;
   for (const auto& p : paths) {
-    KOVRA_ASSIGN_OR_RETURN(auto bars, load_price_csv(p));
+    KOVRA_ASSIGN_OR_RETURN(auto bars, loader.load(p));
     out.push_back(std::move(bars));
   }
   return out;
@@ -261,13 +302,15 @@ std::optional<int64_t> parse_price(std::string_view field) {
 std::vector<core::BarRecord> parse_price_csv(std::string_view text) {
   std::vector<core::BarRecord> bars;
   bars.reserve(static_cast<size_t>(std::count(text.begin(), text.end(), '\n')));
-  PriceRows(bars).feed(text);
+  PriceRows(bars, PriceRows::kNoLimit).feed(text);
   return bars;
 }
 
 void PriceRows::feed(std::string_view text) {
   LineCursor lines(text);
-  while (const auto raw = lines.next()) {
+  while (!over_limit_) {
+    const auto raw = lines.next();
+    if (!raw) break;
     if (!header_seen_) {
       header_seen_ = true;
       continue;
@@ -315,6 +358,11 @@ void PriceRows::row(std::string_view raw) {
     if (!o || !h || !l || !c) return;
     bar = {bar.timestamp, *o, *h, *l, *c};
   }
+  if (bars_.size() == limit_) {
+    over_limit_ = true;
+    return;
+  }
+  if (bars_.size() == bars_.capacity() && limit_ != kNoLimit) bars_.reserve(limit_);
   bars_.push_back(bar);
 }
 

@@ -1,8 +1,14 @@
 #include "verifier/funding.h"
 
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
 #include <gtest/gtest.h>
 
 #include <filesystem>
+
+#include "verifier/input_limits.h"
 
 #include "test_files.h"
 
@@ -94,6 +100,50 @@ TEST(FundingDir, DisagreeingTimestampsGiveEmptyLists) {
   other.replace(other.find("1700028800"), 10, "1700028801");  // one entry differs
   dir.write("b.csv", other);
   EXPECT_EQ(load_funding_dir(dir.path().string()), core::FundingSeries{});
+}
+
+// Only regular files are read: a named pipe that no writer ever opens and a device are
+// skipped like unreadable files. Were the pipe opened as other files are, the load would wait
+// for its writer forever; it runs in a child that an alarm ends, so the test cannot hang.
+TEST(FundingDir, EntriesThatAreNotRegularFilesAreSkippedWithoutWaiting) {
+  testing::TempDir dir;
+  dir.write("b.csv", funding_file(60));
+  ASSERT_EQ(::mkfifo(dir.file("a.csv").c_str(), 0600), 0);
+  std::filesystem::create_symlink("/dev/zero", dir.file("c.csv"));
+  const pid_t pid = ::fork();
+  ASSERT_GE(pid, 0);
+  if (pid == 0) {
+    ::alarm(20);
+    const auto f = load_funding_dir(dir.path().string());
+    const bool ok = f.rates.size() == 1 && f.timestamps == column(60, 1700000000, 28800);
+    ::_exit(ok ? 0 : 1);
+  }
+  int status = 0;
+  ASSERT_EQ(::waitpid(pid, &status, 0), pid);
+  EXPECT_TRUE(WIFEXITED(status)) << "the load did not end (signal " << WTERMSIG(status) << ")";
+  EXPECT_EQ(WEXITSTATUS(status), 0);
+}
+
+// The files read may hold kFundingDirLimit bytes together. A directory past it holds no
+// funding data, however good its other files; a file past its own limit is never read and
+// does not count. Sparse files stand in for the large ones (their size is refused before
+// anything is read).
+TEST(FundingDir, FilesPastTheDirectoryLimitTogetherGiveEmptyLists) {
+  static_assert(kFundingDirLimit <= kFundingCsvLimit);
+  testing::TempDir dir;
+  dir.write("a.csv", funding_file(60));
+  const std::string big = dir.write("b.csv", "");
+  const auto expect_kept = [&](bool kept) {
+    const auto f = load_funding_dir(dir.path().string());
+    EXPECT_EQ(f.rates.size(), kept ? 1u : 0u);
+    EXPECT_EQ(f.timestamps, kept ? column(60, 1700000000, 28800) : std::vector<int64_t>{});
+  };
+  // a.csv and the whole limit once more: past it together.
+  ASSERT_EQ(::truncate(big.c_str(), static_cast<off_t>(kFundingDirLimit)), 0);
+  expect_kept(false);
+  // Past its own limit: b.csv is dropped and a.csv stands alone.
+  ASSERT_EQ(::truncate(big.c_str(), static_cast<off_t>(kFundingCsvLimit + 1)), 0);
+  expect_kept(true);
 }
 
 }  // namespace

@@ -1,9 +1,11 @@
 // The platform's bounded reads: a limit met exactly and passed by one byte, for regular files
 // and for streams read in many short chunks; endless devices; a huge sparse file refused
-// before its size is allocated; the error texts.
+// before its size is allocated; the error texts; readers of regular files only.
 #include "verifier/platform.h"
 
 #include <sys/resource.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <gtest/gtest.h>
@@ -149,7 +151,9 @@ TEST(ReadError, Texts) {
   };
   for (const auto& c : cases) EXPECT_EQ(ReadError::too_large(c.limit).text(), c.text);
   EXPECT_EQ(ReadError::os(ENOENT).text(), OsError{ENOENT}.text());
+  EXPECT_EQ(ReadError::irregular().text(), "not a regular file");
 }
+
 
 // Everything a reader yields in reads of `chunk` bytes, or the error's text.
 std::string read_all(FileReader& reader, size_t chunk, size_t& yielded) {
@@ -193,6 +197,49 @@ TEST(FileReader, YieldsAtMostTheLimit) {
   auto over = FileReader::open(path, 9999);
   ASSERT_FALSE(over);
   EXPECT_EQ(over.error().text(), "file is larger than the 9999-byte limit");
+}
+
+// A reader of regular files only refuses every other kind at once: a named pipe that no
+// writer ever opens (a blocking open would wait forever, so the reads run in a child that an
+// alarm ends), a device, a directory. A regular file reads as ever.
+TEST(ReadFile, RegularOnlyRefusesOtherKindsWithoutWaiting) {
+  TempDir dir;
+  const std::string fifo = dir.file("fifo");
+  ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+  const std::string regular = dir.write("f", "abc");
+  const pid_t pid = ::fork();
+  ASSERT_GE(pid, 0);
+  if (pid == 0) {
+    ::alarm(20);
+    const auto kinds = FileKinds::kRegularOnly;
+    bool ok = true;
+    for (const std::string& p : {fifo, std::string("/dev/zero"), dir.path().string()}) {
+      const auto r = read_file(p, kMiB, kinds);
+      ok = ok && !r && r.error().text() == "not a regular file";
+      ok = ok && !FileReader::open(p, kMiB, kinds);
+    }
+    const auto r = read_file(regular, kMiB, kinds);
+    ok = ok && r && *r == "abc";
+    ::_exit(ok ? 0 : 1);
+  }
+  int status = 0;
+  ASSERT_EQ(::waitpid(pid, &status, 0), pid);
+  EXPECT_TRUE(WIFEXITED(status)) << "the reads did not end (signal " << WTERMSIG(status) << ")";
+  EXPECT_EQ(WEXITSTATUS(status), 0);
+  auto reader = FileReader::open(regular, kMiB, FileKinds::kRegularOnly);
+  ASSERT_TRUE(reader);
+  EXPECT_TRUE(reader->is_regular());
+  size_t yielded = 0;
+  EXPECT_EQ(read_all(*reader, 2, yielded), "end");
+  EXPECT_EQ(yielded, 3u);
+  // A second pass yields the file again, its limit counted afresh.
+  auto limited = FileReader::open(regular, 3);
+  ASSERT_TRUE(limited);
+  for (int pass = 0; pass < 2; ++pass) {
+    EXPECT_EQ(read_all(*limited, 2, yielded), "end") << pass;
+    EXPECT_EQ(yielded, 3u);
+    ASSERT_TRUE(limited->rewind());
+  }
 }
 
 }  // namespace

@@ -5,6 +5,7 @@
 #include <cmath>
 #include <cstdlib>
 
+#include "fed_pipe.h"
 #include "test_files.h"
 
 namespace kovra::verifier {
@@ -180,6 +181,40 @@ TEST(PriceCsv, LoadsEveryListInOrderAndStopsAtTheFirstUnreadable) {
   auto failed = load_price_csvs({a, dir.file("nope.csv"), dir.file("nope2.csv")});
   ASSERT_FALSE(failed.ok());
   EXPECT_EQ(failed.error().path, dir.file("nope.csv"));
+}
+
+// The bar limit counts bars, not lines: the header, empty lines and rows that do not read are
+// free. A file at the limit loads; one bar more is the file's read error, from a regular
+// file or a stream, even when the extra row is the last line and has no newline.
+TEST(PriceCsv, BarLimit) {
+  testing::TempDir dir;
+  const struct {
+    const char* text;
+    const char* outcome;  // "ok" or the error's text
+  } cases[] = {
+      {"t,c\n1,1\n2,2\n3,3\n", "ok"},
+      {"t,c\n,1\n\nx\n1,abc\n2,2\n\n3,3", "ok"},
+      {"t,c\n1,1\n2,2\n3,3\n4,4\n", "file has more than the 3-bar limit"},
+      {"t,c\n1,1\n2,2\n3,3\n,4", "file has more than the 3-bar limit"},
+      {"t,c\n1,1\n2,2\n3,3\n4,\xff\n", "stream did not contain valid UTF-8"},
+  };
+  for (const auto& c : cases) {
+    for (const bool stream : {false, true}) {
+      std::optional<testing::FedPipe> pipe;
+      if (stream) pipe.emplace(c.text);
+      const std::string path = stream ? pipe->path() : dir.write("p.csv", c.text);
+      auto loaded = PriceCsvLoader(3).load(path);
+      const std::string outcome = loaded ? "ok" : loaded.error().text;
+      EXPECT_EQ(outcome, c.outcome) << c.text << (stream ? " (stream)" : "");
+      if (loaded) {
+        EXPECT_EQ(*loaded, parse_price_csv(c.text));
+      }
+    }
+  }
+  EXPECT_EQ(kPriceCsvBarLimit, size_t{16777216});
+  auto many = PriceCsvLoader(kPriceCsvBarLimit).load(dir.write("q.csv", "t\n1,1\n"));
+  ASSERT_TRUE(many.ok());
+  EXPECT_EQ(many->size(), 1u);
 }
 
 }  // namespace

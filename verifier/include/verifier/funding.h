@@ -7,8 +7,14 @@
 // yields fewer than 50 rows is dropped. The kept files are cut to the shortest one's length,
 // keeping their last rows; if their cut timestamp columns differ in any entry, the result is
 // empty. Nothing is ever reported: a missing directory or bad file (one larger than
-// kFundingCsvLimit reads as empty) gives fewer rows or empty lists, and a wrong result shows
-// as a carry root that does not match.
+// kFundingCsvLimit, or anything but a regular file, reads as empty) gives fewer rows or empty
+// lists, and a wrong result shows as a carry root that does not match. The files read
+// (regular, each within its own limit) may hold kFundingDirLimit bytes together; a directory
+// whose files pass it holds no funding data (empty lists).
+//
+// Memory: a row takes 16 bytes (two 64-bit numbers) and a file's text is held only while its
+// rows are parsed, so the directory costs at most 16 bytes for every 4 bytes of its files
+// (4 times their size) and the text of one file.
 #pragma once
 
 #include <optional>

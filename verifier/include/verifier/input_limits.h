@@ -19,6 +19,19 @@ inline constexpr size_t kBundleFileLimit = 1024 * kMiB;
 inline constexpr size_t kPriceCsvLimit = 256 * kMiB;
 inline constexpr size_t kFundingCsvLimit = 256 * kMiB;
 
+// The most bars one price CSV may hold (2^24, some 16.7 million: years of one-minute bars).
+// A row can be as short as 3 bytes and a bar takes 40, so the file limit alone would let the
+// bars outgrow the file thirteenfold; with this limit a file's bars take at most 640 MiB, and
+// the costliest mode (regime labels over every bar: 74 bytes a bar in all, the bar's 40
+// included) stays under 1.2 GiB, within 8 times the file limit. A file with more bars is that
+// file's unreadable case.
+inline constexpr size_t kPriceCsvBarLimit = size_t{1} << 24;
+
+// All the csv files of a funding directory together (counted as they are read). A funding
+// row takes 16 bytes against at least 4 in the file, so this bounds the directory's lists to
+// 1 GiB. A directory past it reads as holding no funding data.
+inline constexpr size_t kFundingDirLimit = 256 * kMiB;
+
 // The small JSON side files (--aux, --track, --prereg, the chain record) and the roots file.
 inline constexpr size_t kSideFileLimit = 16 * kMiB;
 inline constexpr size_t kRootsFileLimit = 16 * kMiB;

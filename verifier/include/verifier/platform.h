@@ -31,35 +31,55 @@ struct OsError {
   std::string text() const;
 };
 
-// Why a file was not read: an operating-system error, or more bytes than the reader's limit.
+// Why a file was not read: an operating-system error, more bytes than the reader's limit, or
+// (for a reader that takes regular files only) a file of another kind.
 struct ReadError {
-  int code = 0;      // the operating system's error number; 0 for a file over the limit
+  int code = 0;      // the operating system's error number; 0 for the two cases below
   size_t limit = 0;  // with code 0: the limit the file went past
+  bool not_regular = false;  // with code 0: a pipe, a device, a directory...
 
-  static ReadError os(int code) { return {code, 0}; }
-  static ReadError too_large(size_t limit) { return {0, limit}; }
+  static ReadError os(int code) { return {code, 0, false}; }
+  static ReadError too_large(size_t limit) { return {0, limit, false}; }
+  static ReadError irregular() { return {0, 0, true}; }
 
-  // OsError{code}.text(), or "file is larger than the 1 GiB limit" (the limit in GiB, MiB or
-  // KiB when it is a whole number of them, else "the 100-byte limit").
+  // OsError{code}.text(), "not a regular file", or "file is larger than the 1 GiB limit" (the
+  // limit in GiB, MiB or KiB when it is a whole number of them, else "the 100-byte limit").
   std::string text() const;
 };
+
+// The kinds of file a reader opens. `kRegularOnly` never waits for a writer: the file is
+// opened without blocking and anything but a regular file is refused before a byte is read
+// (a named pipe whose writer never comes would otherwise hold the run forever).
+enum class FileKinds { kAny, kRegularOnly };
 
 // Reads the whole file at `path`, which may hold at most `limit` bytes. A regular file's size
 // is taken from fstat and a larger one is refused before anything is allocated; any other
 // file (a pipe, a device) is read in chunks into a buffer that doubles up to 32 MiB and then
 // reserves limit + 1 bytes at once, never filled ahead of the bytes read: a stream costs its
 // bytes plus at most about 32 MiB, and is refused as soon as the byte past the limit arrives.
-// Opening or reading a directory fails (EISDIR).
-base::Result<std::string, ReadError> read_file(const std::string& path, size_t limit);
+// Opening or reading a directory fails (EISDIR), or with `kRegularOnly` is refused as not
+// regular.
+base::Result<std::string, ReadError> read_file(const std::string& path, size_t limit,
+                                               FileKinds kinds = FileKinds::kAny);
+
+class FileReader;
+
+// The rest of a file just opened, read as `read_file` reads a whole one.
+base::Result<std::string, ReadError> read_rest(FileReader& file);
 
 // A file open for reading front to back, for loaders that parse as they read; it yields at
 // most `limit` bytes, and the read that finds more fails (a regular file larger than the
 // limit fails at `open`).
 class FileReader {
  public:
-  static base::Result<FileReader, ReadError> open(const std::string& path, size_t limit);
+  static base::Result<FileReader, ReadError> open(const std::string& path, size_t limit,
+                                                  FileKinds kinds = FileKinds::kAny);
   FileReader(FileReader&& other) noexcept
-      : fd_(other.fd_), size_(other.size_), limit_(other.limit_), consumed_(other.consumed_) {
+      : fd_(other.fd_),
+        size_(other.size_),
+        limit_(other.limit_),
+        consumed_(other.consumed_),
+        regular_(other.regular_) {
     other.fd_ = -1;
   }
   FileReader& operator=(FileReader&&) = delete;
@@ -69,15 +89,23 @@ class FileReader {
   // Up to `n` bytes into `out`; 0 at the end of the file.
   base::Result<size_t, ReadError> read(char* out, size_t n);
 
+  // Back to the first byte of a regular file, for a second pass; the limit counts afresh.
+  base::Result<void, ReadError> rewind();
+
   // The size of a regular file when it was opened (0 for anything else).
   size_t size_hint() const { return size_; }
+  // True when the file was a regular file when it was opened.
+  bool is_regular() const { return regular_; }
+  size_t limit() const { return limit_; }
 
  private:
-  FileReader(int fd, size_t size, size_t limit) : fd_(fd), size_(size), limit_(limit) {}
+  FileReader(int fd, size_t size, size_t limit, bool regular)
+      : fd_(fd), size_(size), limit_(limit), regular_(regular) {}
   int fd_ = -1;
   size_t size_ = 0;
   size_t limit_ = 0;
   size_t consumed_ = 0;  // bytes handed out so far, never more than limit_
+  bool regular_ = false;
 };
 
 // True when `path` names something that exists (any kind of file).

@@ -13,10 +13,15 @@
 // A price is a decimal floating-point text (or inf / infinity / nan in any case) times
 // 1,000,000, rounded half away from zero and saturated to 64 bits (NaN is 0). A row whose
 // prices do not read is skipped. Bad rows are never reported: wrong data shows later as a
-// data root that does not match. Only an unreadable file is an error.
+// data root that does not match. Only an unreadable file is an error; a file with more than
+// kPriceCsvBarLimit bars is one.
+//
+// Memory: a bar takes 40 bytes (five 64-bit numbers), held for the whole run; the file's text
+// is never held whole (it is read in 1 MiB blocks).
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -24,25 +29,48 @@
 
 #include "base/result.h"
 #include "kovra-core/merkle.h"
+#include "verifier/input_limits.h"
 
 namespace kovra::verifier {
 
-// A price file that cannot be read, is larger than kPriceCsvLimit, or whose bytes are not UTF-8.
+// A price file that cannot be read, is larger than kPriceCsvLimit, holds more than
+// kPriceCsvBarLimit bars, or whose bytes are not UTF-8.
 struct CsvReadError {
   std::string path;  // as given on the command line
-  // The operating system's text, "file is larger than the 256 MiB limit" or "stream did not
-  // contain valid UTF-8".
+  // The operating system's text, "file is larger than the 256 MiB limit", "file has more than
+  // the 16777216-bar limit" or "stream did not contain valid UTF-8".
   std::string text;
 
   // "cannot read csv {path}: {text}", the path with control characters escaped.
   std::string message() const;
 };
 
+// Loads price files one after another through one block buffer, allocated (never filled) for
+// the first file and kept for the next ones; a buffer grown for a very long line is let go at
+// the end of its file. Not for use by two threads at once.
+class PriceCsvLoader {
+ public:
+  // `bar_limit` is kPriceCsvBarLimit but in tests.
+  explicit PriceCsvLoader(size_t bar_limit = kPriceCsvBarLimit) : bar_limit_(bar_limit) {}
+
+  // The bars of one file, in file order. The list is reserved once, so it is never copied to
+  // grow: for a regular file from a first pass that counts its line ends, for a stream (or a
+  // file that grows while it is read) at the bar limit as soon as the first bar arrives (the
+  // pages no bar reaches are never touched).
+  base::Result<std::vector<core::BarRecord>, CsvReadError> load(const std::string& path);
+
+ private:
+  std::unique_ptr<char[]> buf_;
+  size_t buf_size_ = 0;
+  size_t bar_limit_;
+};
+
 // The bars of one file, in file order. On failure the caller prints `message()` on standard
 // error and ends the run with status 2.
 base::Result<std::vector<core::BarRecord>, CsvReadError> load_price_csv(const std::string& path);
 
-// One bar list per path, in order; the first unreadable file is the error.
+// One bar list per path, in order, read with one loader; the first unreadable file is the
+// error.
 base::Result<std::vector<std::vector<core::BarRecord>>, CsvReadError> load_price_csvs(
     const std::vector<std::string>& paths);
 
