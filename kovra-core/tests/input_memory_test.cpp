@@ -5,48 +5,13 @@
 // allocator does.
 #include <gtest/gtest.h>
 
-#include <cstdlib>
-#include <new>
 #include <string>
 
+#include "base/testing/allocations.h"
 #include "kovra-core/aux_parts.h"
 #include "kovra-core/bundle.h"
 #include "kovra-core/testing/bundle_writer.h"
 #include "kovra-core/track_head.h"
-
-namespace {
-
-bool counting = false;
-size_t counted = 0;
-
-void* allocate(size_t size) {
-  if (counting) counted += size;
-  if (void* p = std::malloc(size == 0 ? 1 : size)) return p;
-  throw std::bad_alloc();
-}
-
-}  // namespace
-
-// Every form of the global operator new and delete is replaced, so that what one allocates
-// the other frees (a sanitizer checks the pairs).
-void* operator new(size_t size) { return allocate(size); }
-void* operator new[](size_t size) { return allocate(size); }
-void* operator new(size_t size, const std::nothrow_t&) noexcept {
-  try {
-    return allocate(size);
-  } catch (const std::bad_alloc&) {
-    return nullptr;
-  }
-}
-void* operator new[](size_t size, const std::nothrow_t& tag) noexcept {
-  return operator new(size, tag);
-}
-void operator delete(void* p) noexcept { std::free(p); }
-void operator delete[](void* p) noexcept { std::free(p); }
-void operator delete(void* p, size_t) noexcept { std::free(p); }
-void operator delete[](void* p, size_t) noexcept { std::free(p); }
-void operator delete(void* p, const std::nothrow_t&) noexcept { std::free(p); }
-void operator delete[](void* p, const std::nothrow_t&) noexcept { std::free(p); }
 
 namespace kovra::core {
 namespace {
@@ -54,11 +19,7 @@ namespace {
 // Bytes allocated while `read` runs.
 template <class Read>
 size_t allocated_by(Read read) {
-  counted = 0;
-  counting = true;
-  read();
-  counting = false;
-  return counted;
+  return base::testing::allocations_of(read).bytes;
 }
 
 // "[0,0,...,0]" with a million zeros: two megabytes.

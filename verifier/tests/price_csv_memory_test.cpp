@@ -3,71 +3,23 @@
 // the files of a run, and the lists are reserved once, never regrown by copying.
 #include <gtest/gtest.h>
 
-#include <cstdlib>
-#include <new>
 #include <string>
 #include <vector>
 
+#include "base/testing/allocations.h"
 #include "fed_pipe.h"
 #include "test_files.h"
 #include "verifier/funding.h"
 #include "verifier/price_csv.h"
 
-namespace {
-
-bool counting = false;
-size_t counted_bytes = 0;
-size_t large_blocks = 0;  // allocations of at least kLarge bytes
-constexpr size_t kLarge = size_t{64} << 10;
-
-void* allocate(size_t size) {
-  if (counting) {
-    counted_bytes += size;
-    if (size >= kLarge) ++large_blocks;
-  }
-  if (void* p = std::malloc(size == 0 ? 1 : size)) return p;
-  throw std::bad_alloc();
-}
-
-}  // namespace
-
-// Every form of the global operator new and delete is replaced, so that what one allocates
-// the other frees (a sanitizer checks the pairs).
-void* operator new(size_t size) { return allocate(size); }
-void* operator new[](size_t size) { return allocate(size); }
-void* operator new(size_t size, const std::nothrow_t&) noexcept {
-  try {
-    return allocate(size);
-  } catch (const std::bad_alloc&) {
-    return nullptr;
-  }
-}
-void* operator new[](size_t size, const std::nothrow_t& tag) noexcept {
-  return operator new(size, tag);
-}
-void operator delete(void* p) noexcept { std::free(p); }
-void operator delete[](void* p) noexcept { std::free(p); }
-void operator delete(void* p, size_t) noexcept { std::free(p); }
-void operator delete[](void* p, size_t) noexcept { std::free(p); }
-void operator delete(void* p, const std::nothrow_t&) noexcept { std::free(p); }
-void operator delete[](void* p, const std::nothrow_t&) noexcept { std::free(p); }
-
 namespace kovra::verifier {
 namespace {
 
-struct Counted {
-  size_t bytes;
-  size_t large_blocks;
-};
+using Counted = base::testing::Allocations;
 
 template <class Load>
 Counted allocated_by(Load load) {
-  counted_bytes = 0;
-  large_blocks = 0;
-  counting = true;
-  load();
-  counting = false;
-  return {counted_bytes, large_blocks};
+  return base::testing::allocations_of(load);
 }
 
 // "t\n" then `rows` rows "1,1\n", the shortest common row.
