@@ -107,6 +107,12 @@ std::optional<std::vector<int64_t>> equal_weight_series(
   return value;
 }
 
+std::optional<std::vector<int64_t>> equal_weight_series(
+    std::vector<std::vector<int64_t>>&& series) {
+  if (series.size() == 1) return std::move(series[0]);
+  return equal_weight_series(std::span<const std::vector<int64_t>>(series));
+}
+
 std::array<uint64_t, 6> regime_bucket_counts(std::span<const uint8_t> labels) {
   std::array<uint64_t, 6> counts{};
   for (uint8_t label : labels)

@@ -242,14 +242,12 @@ void GateRun::check_regimes() {
           "regime policy is the PINNED policy (prover cannot choose buckets)");
     check(core::is_consistent(panel, gate_.bars),
           "regime panel internally consistent (bar accounting · empty buckets · return rail)");
+    // The close series are given up to the reference (a lone series becomes it uncopied: the
+    // labels take enough per bar).
     auto closes = close_series(bar_lists_);
-    // One series is its own reference (moved, not copied: the labels take enough per bar).
-    std::optional<std::vector<int64_t>> reference;
-    if (v_.vrp || closes.size() == 1) {
-      reference = std::move(closes[0]);
-    } else {
-      reference = core::equal_weight_series(closes);
-    }
+    std::optional<std::vector<int64_t>> reference =
+        v_.vrp ? std::optional<std::vector<int64_t>>(std::move(closes[0]))
+               : core::equal_weight_series(std::move(closes));
     check(core::regime_counts_match(panel.bucket_bars, reference),
           "regime bar counts re-derived from OUR copy of the public data match");
     std::string buckets;

@@ -122,8 +122,11 @@ base::Result<FileReader, ReadError> FileReader::open(const std::string& path, si
     }
     // Reads of a regular file never wait; the flag is cleared all the same, so that the
     // reads are the plain ones every other file gets.
-    const int flags = regular ? ::fcntl(fd, F_GETFL) : -1;
-    if (!regular || flags < 0 || ::fcntl(fd, F_SETFL, flags & ~O_NONBLOCK) != 0) {
+    const auto blocking = [fd] {
+      const int flags = ::fcntl(fd, F_GETFL);
+      return flags >= 0 && ::fcntl(fd, F_SETFL, flags & ~O_NONBLOCK) == 0;
+    };
+    if (!regular || !blocking()) {
       ::close(fd);
       return base::Err(ReadError::irregular());
     }

@@ -112,8 +112,6 @@ bool must_escape(uint32_t c) {
          (c >= 0x202A && c <= 0x202E) || (c >= 0x2066 && c <= 0x2069);
 }
 
-}  // namespace
-
 // Escaped text is handed on in pieces of about this size.
 constexpr size_t kEscapedPiece = size_t{1} << 16;
 
@@ -129,6 +127,8 @@ void append_hex(std::string& out, uint32_t v, int min_digits) {
   while (n > 0) out += buf[--n];
 }
 
+}  // namespace
+
 void escape_control_to(std::string_view text, const std::function<void(std::string_view)>& out) {
   std::string piece;
   piece.reserve(std::min(text.size(), kEscapedPiece) + 16);
@@ -140,14 +140,7 @@ void escape_control_to(std::string_view text, const std::function<void(std::stri
     if (j > i) {
       piece.append(text.substr(i, j - i));
       i = j;
-      if (piece.size() >= kEscapedPiece) {
-        out(piece);
-        piece.clear();
-      }
-      continue;
-    }
-    const auto c = decode_utf8_at(text, i);
-    if (!c) {
+    } else if (const auto c = decode_utf8_at(text, i); !c) {
       piece += "\\x";
       append_hex(piece, uint8_t(text[i]), 2);
       ++i;

@@ -14,6 +14,7 @@
 #include <optional>
 
 #include "fed_pipe.h"
+#include "sanitizer.h"
 #include "test_files.h"
 
 namespace kovra::verifier::platform {
@@ -93,24 +94,10 @@ size_t peak_growth(F&& f) {
   return static_cast<size_t>(after.ru_maxrss - before.ru_maxrss) * 1024;
 }
 
-// AddressSanitizer shadows every byte and keeps freed blocks for a while: its resident sizes
-// say nothing about the program's own.
-#if defined(__SANITIZE_ADDRESS__)
-constexpr bool kUnderAddressSanitizer = true;
-#elif defined(__has_feature)
-#if __has_feature(address_sanitizer)
-constexpr bool kUnderAddressSanitizer = true;
-#else
-constexpr bool kUnderAddressSanitizer = false;
-#endif
-#else
-constexpr bool kUnderAddressSanitizer = false;
-#endif
-
 // A stream's buffer reserves the rest of its limit at once rather than doubling into it: an
 // endless stream costs its limit and little more, not one and a half times it.
 TEST(ReadFile, EndlessStreamCostsItsLimitAndLittleMore) {
-  if (kUnderAddressSanitizer) GTEST_SKIP() << "resident sizes under AddressSanitizer";
+  if (testing::kUnderAddressSanitizer) GTEST_SKIP() << "resident sizes under AddressSanitizer";
   const size_t limit = 256 * kMiB;
   const size_t growth = peak_growth([&] {
     EXPECT_EQ(outcome(read_file("/dev/zero", limit), ""), "file is larger than the 256 MiB limit");

@@ -13,6 +13,7 @@
 
 #include "fed_pipe.h"
 #include "program_run.h"
+#include "sanitizer.h"
 #include "test_files.h"
 
 namespace kovra::verifier {
@@ -80,14 +81,7 @@ TEST(ProgramInputs, SparseFilesOverTheLimitAreRefusedBeforeAnythingIsAllocated) 
 // Where an address-space limit bounds the program itself: not under an emulator (which
 // needs room of its own) nor with AddressSanitizer (which reserves terabytes of shadow).
 bool address_space_limit_applies() {
-#if defined(__SANITIZE_ADDRESS__)
-  return false;
-#elif defined(__has_feature)
-#if __has_feature(address_sanitizer)
-  return false;
-#endif
-#endif
-  return std::size(testing::kVerifierCommand) == 1;
+  return !testing::kUnderAddressSanitizer && std::size(testing::kVerifierCommand) == 1;
 }
 
 TEST(ProgramInputs, MemoryThatRunsOutEndsTheRunWithOneLine) {

@@ -54,6 +54,9 @@ std::vector<uint8_t> regime_labels(std::span<const int64_t> prices);
 // first is empty or another is shorter than the first.
 std::optional<std::vector<int64_t>> equal_weight_series(
     std::span<const std::vector<int64_t>> series);
+// The same of series the caller gives up: one series becomes the result without a copy.
+std::optional<std::vector<int64_t>> equal_weight_series(
+    std::vector<std::vector<int64_t>>&& series);
 
 // The number of labels 0 .. 5, in label order; other values (255) are not counted.
 std::array<uint64_t, 6> regime_bucket_counts(std::span<const uint8_t> labels);
