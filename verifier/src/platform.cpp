@@ -2,15 +2,20 @@
 
 #include <dirent.h>
 #include <fcntl.h>
+#include <sys/mman.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
+#include <atomic>
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <new>
 #include <utility>
+
+#include "verifier/block_list.h"
 
 namespace kovra::verifier::platform {
 
@@ -40,26 +45,6 @@ std::string describe_limit(size_t bytes) {
     if (bytes >= unit && bytes % unit == 0) return std::to_string(bytes / unit) + " " + name;
   }
   return std::to_string(bytes) + "-byte";
-}
-
-// A stream is read in chunks of this size into its buffer.
-constexpr size_t kStreamChunk = size_t{1} << 16;
-
-// A stream's buffer doubles up to this size; past it, the next step reserves all the reader
-// can yield at once (limit + 1 bytes: room for the byte that tells an over-long file). A
-// reservation is only address space until bytes arrive in it, so from there the memory spent
-// is the bytes read, and the copies made on the way (each into an untouched buffer) stay
-// below this size: a stream costs at most its limit plus about this much before it is
-// refused.
-constexpr size_t kStreamDoublingEnd = size_t{32} << 20;
-
-// Makes room in `buf` for `more` bytes past its size, by the rule above.
-void make_room(std::string& buf, size_t more, size_t limit) {
-  const size_t need = buf.size() + more;
-  if (need <= buf.capacity()) return;
-  size_t next = std::max<size_t>(buf.capacity() * 2, kStreamChunk);
-  if (next > kStreamDoublingEnd || next > limit) next = limit + 1;
-  buf.reserve(std::max(next, need));
 }
 
 }  // namespace
@@ -93,15 +78,17 @@ base::Result<std::string, ReadError> read_rest(FileReader& file) {
     if (len < file.size_hint() + 1) return out;
     // The file grew while it was read: the rest arrives as from a stream.
   }
-  // A stream (or the rest of a growing file) arrives in chunks appended to the buffer, which
-  // is never filled ahead of the bytes: its untouched part costs no memory.
-  char chunk[kStreamChunk];
+  // A stream (or the rest of a growing file) is read straight into blocks mapped as its
+  // bytes arrive, and moves into the string at its end: no reservation made ahead of the
+  // bytes, no regrowth by copying.
+  BlockList<char> blocks;
   for (;;) {
-    KOVRA_ASSIGN_OR_RETURN(const size_t got, file.read(chunk, sizeof chunk));
+    const std::span<char> room = blocks.room();
+    KOVRA_ASSIGN_OR_RETURN(const size_t got, file.read(room.data(), room.size()));
     if (got == 0) break;
-    make_room(out, got, limit);
-    out.append(chunk, got);
+    blocks.commit(got);
   }
+  blocks.move_into(out);
   return out;
 }
 
@@ -169,6 +156,92 @@ base::Result<void, ReadError> FileReader::rewind() {
   consumed_ = 0;
   return {};
 }
+
+namespace {
+
+std::atomic<size_t> mapped_in_use{0};
+std::atomic<size_t> mapped_peak{0};
+
+void count_mapped(size_t added) {
+  const size_t now = mapped_in_use.fetch_add(added, std::memory_order_relaxed) + added;
+  size_t peak = mapped_peak.load(std::memory_order_relaxed);
+  while (now > peak && !mapped_peak.compare_exchange_weak(peak, now, std::memory_order_relaxed)) {
+  }
+}
+
+void count_unmapped(size_t removed) {
+  mapped_in_use.fetch_sub(removed, std::memory_order_relaxed);
+}
+
+// Retries `map` as operator new retries an allocation: while it fails and a new-handler is
+// set, the handler runs (it frees memory, or ends the process); with none, std::bad_alloc.
+template <class Map>
+void* map_or_handle(Map map) {
+  for (;;) {
+    void* p = map();
+    if (p != MAP_FAILED) return p;
+    const std::new_handler handler = std::get_new_handler();
+    if (!handler) throw std::bad_alloc();
+    handler();
+  }
+}
+
+void* map_anonymous(size_t bytes) {
+  return map_or_handle([bytes] {
+    return ::mmap(nullptr, bytes, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
+  });
+}
+
+}  // namespace
+
+MappedMemory::MappedMemory(size_t bytes)
+    : data_(static_cast<char*>(map_anonymous(bytes))), size_(bytes) {
+  count_mapped(bytes);
+}
+
+MappedMemory::MappedMemory(MappedMemory&& other) noexcept
+    : data_(std::exchange(other.data_, nullptr)), size_(std::exchange(other.size_, 0)) {}
+
+MappedMemory& MappedMemory::operator=(MappedMemory&& other) noexcept {
+  if (this != &other) {
+    release();
+    data_ = std::exchange(other.data_, nullptr);
+    size_ = std::exchange(other.size_, 0);
+  }
+  return *this;
+}
+
+MappedMemory::~MappedMemory() { release(); }
+
+void MappedMemory::release() {
+  if (data_ == nullptr) return;
+  ::munmap(data_, size_);
+  count_unmapped(size_);
+  data_ = nullptr;
+  size_ = 0;
+}
+
+void MappedMemory::grow(size_t bytes) {
+  if (data_ == nullptr) {
+    *this = MappedMemory(bytes);
+    return;
+  }
+#if defined(__linux__)
+  void* const moved = map_or_handle(
+      [this, bytes] { return ::mremap(data_, size_, bytes, MREMAP_MAYMOVE); });
+  data_ = static_cast<char*>(moved);
+  count_mapped(bytes - size_);
+  size_ = bytes;
+#else
+  MappedMemory grown(bytes);
+  std::memcpy(grown.data_, data_, size_);
+  *this = std::move(grown);
+#endif
+}
+
+size_t MappedMemory::bytes_in_use() { return mapped_in_use.load(std::memory_order_relaxed); }
+size_t MappedMemory::peak_bytes_in_use() { return mapped_peak.load(std::memory_order_relaxed); }
+void MappedMemory::reset_peak() { mapped_peak.store(bytes_in_use(), std::memory_order_relaxed); }
 
 bool file_exists(const std::string& path) {
   struct stat st;

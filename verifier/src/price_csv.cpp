@@ -9,6 +9,7 @@
 #include <charconv>
 #include <locale.h>
 
+#include "verifier/block_list.h"
 #include "verifier/input_limits.h"
 #include "verifier/platform.h"
 #include "verifier/report.h"
@@ -25,17 +26,21 @@ namespace {
 
 // Appends the bars of complete lines to `bars`; the first line of the file (the header) is
 // passed over unread. At most `limit` bars are kept: the row that would be one more ends the
-// feeding (see `over_limit`). A full list with a limit grows once, straight to the limit.
+// feeding (see `over_limit`). The list is never regrown by copying: bars past its reserved
+// room are kept in blocks (all of a stream's, whose list reserves none) and join it, in one
+// reservation of their exact number, at `finish`.
 class PriceRows {
  public:
   static constexpr size_t kNoLimit = SIZE_MAX;
   PriceRows(std::vector<core::BarRecord>& bars, size_t limit) : bars_(bars), limit_(limit) {}
   void feed(std::string_view text);
   bool over_limit() const { return over_limit_; }
+  void finish() { more_.move_into(bars_); }
 
  private:
   void row(std::string_view raw);
   std::vector<core::BarRecord>& bars_;
+  BlockList<core::BarRecord> more_;
   size_t limit_;
   bool header_seen_ = false;
   bool over_limit_ = false;
@@ -54,21 +59,19 @@ base::Result<std::vector<core::BarRecord>, CsvReadError> PriceCsvLoader::load(
     const std::string& path) {
   auto file = platform::FileReader::open(path, kPriceCsvLimit);
   if (!file) return base::Err(CsvReadError{path, file.error().text()});
-  if (buf_size_ != kBlock) {
-    buf_.reset(new char[kBlock]);
-    buf_size_ = kBlock;
-  }
+  if (buf_.size() != kBlock) buf_ = platform::MappedMemory(kBlock);
   std::vector<core::BarRecord> bars;
   // A regular file is counted first: the header ends at the first line end and every bar's
   // row but the last at one more, so the list is reserved for its line ends (at most the bar
-  // limit) and never regrows. It grows once, to the limit, only should the file grow.
+  // limit). A stream's bars, and those of a file that grows while it is read, are kept in
+  // blocks as they arrive and join the list at the end.
   if (file->is_regular()) {
     size_t line_ends = 0;
     while (line_ends <= bar_limit_) {
-      auto got = file->read(buf_.get(), kBlock);
+      auto got = file->read(buf_.data(), kBlock);
       if (!got) return base::Err(CsvReadError{path, got.error().text()});
       if (*got == 0) break;
-      line_ends += static_cast<size_t>(std::count(buf_.get(), buf_.get() + *got, '\n'));
+      line_ends += static_cast<size_t>(std::count(buf_.data(), buf_.data() + *got, '\n'));
     }
     if (auto back = file->rewind(); !back) {
       return base::Err(CsvReadError{path, back.error().text()});
@@ -78,18 +81,13 @@ base::Result<std::vector<core::BarRecord>, CsvReadError> PriceCsvLoader::load(
   PriceRows rows(bars, bar_limit_);
   size_t held = 0;  // bytes of an unfinished line at the front of buf_
   for (;;) {
-    // A very long line: the buffer doubles, or goes straight to its largest size (all the
-    // reader can yield, and a block) when doubling would reach the limit.
-    if (buf_size_ - held < kBlock / 2) {
-      const size_t doubled = buf_size_ * 2;
-      const size_t bigger = doubled >= kPriceCsvLimit ? kPriceCsvLimit + kBlock : doubled;
-      std::unique_ptr<char[]> grown(new char[bigger]);
-      std::memcpy(grown.get(), buf_.get(), held);
-      buf_ = std::move(grown);
-      buf_size_ = bigger;
+    // A very long line: the buffer doubles, up to its largest size (all the reader can yield,
+    // and a block). Its pages move as it grows, so it never holds the line twice.
+    if (buf_.size() - held < kBlock / 2) {
+      buf_.grow(std::min(buf_.size() * 2, kPriceCsvLimit + kBlock));
     }
-    char* const buf = buf_.get();
-    auto got = file->read(buf + held, buf_size_ - held);
+    char* const buf = buf_.data();
+    auto got = file->read(buf + held, buf_.size() - held);
     if (!got) return base::Err(CsvReadError{path, got.error().text()});
     const size_t end = held + *got;
     const bool last = *got == 0;
@@ -110,10 +108,8 @@ base::Result<std::vector<core::BarRecord>, CsvReadError> PriceCsvLoader::load(
     held = end - cut;
     if (cut > 0) std::memmove(buf, buf + cut, held);
   }
-  if (buf_size_ != kBlock) {  // grown for a long line: not kept for the next file
-    buf_.reset();
-    buf_size_ = 0;
-  }
+  rows.finish();
+  if (buf_.size() != kBlock) buf_ = platform::MappedMemory();  // grown for a long line
   return bars;
 }
 
@@ -302,7 +298,9 @@ std::optional<int64_t> parse_price(std::string_view field) {
 std::vector<core::BarRecord> parse_price_csv(std::string_view text) {
   std::vector<core::BarRecord> bars;
   bars.reserve(static_cast<size_t>(std::count(text.begin(), text.end(), '\n')));
-  PriceRows(bars, PriceRows::kNoLimit).feed(text);
+  PriceRows rows(bars, PriceRows::kNoLimit);
+  rows.feed(text);
+  rows.finish();
   return bars;
 }
 
@@ -358,12 +356,15 @@ void PriceRows::row(std::string_view raw) {
     if (!o || !h || !l || !c) return;
     bar = {bar.timestamp, *o, *h, *l, *c};
   }
-  if (bars_.size() == limit_) {
+  if (bars_.size() + more_.size() == limit_) {
     over_limit_ = true;
     return;
   }
-  if (bars_.size() == bars_.capacity() && limit_ != kNoLimit) bars_.reserve(limit_);
-  bars_.push_back(bar);
+  if (bars_.size() < bars_.capacity()) {
+    bars_.push_back(bar);
+  } else {
+    more_.push_back(bar);
+  }
 }
 
 }  // namespace kovra::verifier

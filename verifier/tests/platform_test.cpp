@@ -11,9 +11,12 @@
 #include <gtest/gtest.h>
 
 #include <cerrno>
+#include <fstream>
 #include <optional>
 
+#include "base/testing/allocations.h"
 #include "fed_pipe.h"
+#include "mapped_peak.h"
 #include "sanitizer.h"
 #include "test_files.h"
 
@@ -94,8 +97,8 @@ size_t peak_growth(F&& f) {
   return static_cast<size_t>(after.ru_maxrss - before.ru_maxrss) * 1024;
 }
 
-// A stream's buffer reserves the rest of its limit at once rather than doubling into it: an
-// endless stream costs its limit and little more, not one and a half times it.
+// A stream's bytes are kept in blocks as they arrive, never regrown by copying: an endless
+// stream costs its limit and little more, not one and a half times it.
 TEST(ReadFile, EndlessStreamCostsItsLimitAndLittleMore) {
   if (testing::kUnderAddressSanitizer) GTEST_SKIP() << "resident sizes under AddressSanitizer";
   const size_t limit = 256 * kMiB;
@@ -103,6 +106,44 @@ TEST(ReadFile, EndlessStreamCostsItsLimitAndLittleMore) {
     EXPECT_EQ(outcome(read_file("/dev/zero", limit), ""), "file is larger than the 256 MiB limit");
   });
   EXPECT_LT(growth, limit + 48 * kMiB);
+}
+
+// A stream costs what it has delivered: its bytes are kept in mapped blocks as they arrive
+// (nothing reserved at its limit) and move at its end into a string of their size, the one
+// large allocation.
+TEST(ReadFile, AStreamCostsWhatItHasDelivered) {
+  const std::string content = letters(3 * kMiB + 5);
+  FedPipe pipe(content);
+  size_t mapped = 0;
+  const base::testing::Allocations c = base::testing::allocations_of([&] {
+    mapped = testing::mapped_peak_of([&] {
+      const auto r = read_file(pipe.path(), 1024 * kMiB);
+      EXPECT_EQ(outcome(r, content), "ok");
+      if (r) {
+        EXPECT_EQ(r->capacity(), content.size());
+      }
+    });
+  });
+  EXPECT_EQ(mapped, 4 * kMiB);
+  EXPECT_EQ(c.large_blocks, 1u);
+  EXPECT_LT(c.bytes, content.size() + 4096);
+  EXPECT_EQ(MappedMemory::bytes_in_use(), 0u);
+}
+
+// A regular file that grows between its open and its read: the bytes past the size it had
+// are read as a stream's and join the rest, within the limit.
+TEST(ReadFile, AFileThatGrowsWhileItIsReadIsReadToItsEnd) {
+  TempDir dir;
+  const std::string first = letters(1000), more = letters(2 * kMiB);
+  for (const size_t limit : {kMiB * 4, kMiB}) {
+    const std::string path = dir.write("f", first);
+    auto reader = FileReader::open(path, limit);
+    ASSERT_TRUE(reader);
+    std::ofstream(path, std::ios::binary | std::ios::app) << more;
+    const auto r = read_rest(*reader);
+    EXPECT_EQ(outcome(r, first + more),
+              limit > first.size() + more.size() ? "ok" : "file is larger than the 1 MiB limit");
+  }
 }
 
 TEST(ReadFile, SparseFileOverTheLimitIsRefusedBeforeAnythingIsAllocated) {

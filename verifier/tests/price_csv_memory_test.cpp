@@ -1,6 +1,7 @@
 // What the price and funding loaders allocate, counted by the bytes and blocks that operator
-// new hands out while a load runs: the price loader's block buffer is allocated once for all
-// the files of a run, and the lists are reserved once, never regrown by copying.
+// new hands out while a load runs and by the memory they map: the price loader's block buffer
+// is mapped once for all the files of a run, and the lists are reserved once, never regrown
+// by copying; a stream's bars cost what it has delivered.
 #include <gtest/gtest.h>
 
 #include <string>
@@ -8,7 +9,9 @@
 
 #include "base/testing/allocations.h"
 #include "fed_pipe.h"
+#include "mapped_peak.h"
 #include "test_files.h"
+#include "verifier/block_list.h"
 #include "verifier/funding.h"
 #include "verifier/price_csv.h"
 
@@ -16,11 +19,14 @@ namespace kovra::verifier {
 namespace {
 
 using Counted = base::testing::Allocations;
+using platform::MappedMemory;
+using testing::mapped_peak_of;
 
 template <class Load>
 Counted allocated_by(Load load) {
   return base::testing::allocations_of(load);
 }
+
 
 // "t\n" then `rows` rows "1,1\n", the shortest common row.
 std::string shortest_rows(size_t rows) {
@@ -38,37 +44,71 @@ TEST(PriceCsvMemory, OneBlockBufferForAllTheFilesOfARun) {
     name += ".csv";
     paths.push_back(dir.write(name, "t,c\n1,1\n2,2\n"));
   }
+  size_t mapped = 0;
   const Counted c = allocated_by([&] {
-    auto lists = load_price_csvs(paths);
-    ASSERT_TRUE(lists.ok());
-    EXPECT_EQ(lists->size(), 300u);
+    mapped = mapped_peak_of([&] {
+      auto lists = load_price_csvs(paths);
+      ASSERT_TRUE(lists.ok());
+      EXPECT_EQ(lists->size(), 300u);
+    });
   });
-  // One 1 MiB block, and small lists and paths: a block per file would be 300 MiB.
-  EXPECT_EQ(c.large_blocks, 1u);
-  EXPECT_LT(c.bytes, size_t{2} << 20);
+  // One 1 MiB block mapped, and small lists and paths: a block per file would be 300 MiB.
+  EXPECT_EQ(mapped, size_t{1} << 20);
+  EXPECT_EQ(c.large_blocks, 0u);
+  EXPECT_LT(c.bytes, size_t{1} << 20);
+  EXPECT_EQ(MappedMemory::bytes_in_use(), 0u);  // the loader's block went with it
 }
 
-// 200,000 bars: from a regular file the list is reserved from its line ends, exactly; from a
-// stream it is reserved at the bar limit at the first bar. Either way the block buffer and
-// the list are the only large allocations: no regrowth by doubling.
-TEST(PriceCsvMemory, TheBarListIsReservedOnce) {
+// 200,000 bars (8 MB of them) under a limit of 2^24: from a regular file the list is reserved
+// from its line ends, exactly; from a stream the bars are kept in mapped blocks as they arrive
+// and then move into a list of exactly their number. Either way the list is the only large
+// allocation (no regrowth by doubling, no reservation at the bar limit), and what is mapped
+// is the text buffer and, for a stream, blocks for the bars it delivered.
+TEST(PriceCsvMemory, TheBarListIsReservedOnceForTheBarsDelivered) {
   constexpr size_t kRows = 200'000;
-  constexpr size_t kLimit = 300'000;
   const std::string text = shortest_rows(kRows);
   testing::TempDir dir;
   const std::string path = dir.write("p.csv", text);
+  constexpr size_t kBar = sizeof(core::BarRecord);
+  constexpr size_t kBlock = BlockList<core::BarRecord>::kBlockBytes;
+  constexpr size_t kBarBlocks = (kRows + kBlock / kBar - 1) / (kBlock / kBar);
   for (const bool stream : {false, true}) {
     std::optional<testing::FedPipe> pipe;
     if (stream) pipe.emplace(text);
+    size_t mapped = 0;
     const Counted c = allocated_by([&] {
-      auto bars = PriceCsvLoader(kLimit).load(stream ? pipe->path() : path);
-      ASSERT_TRUE(bars.ok());
-      EXPECT_EQ(bars->size(), kRows);
+      mapped = mapped_peak_of([&] {
+        auto bars = PriceCsvLoader().load(stream ? pipe->path() : path);
+        ASSERT_TRUE(bars.ok());
+        EXPECT_EQ(bars->size(), kRows);
+        EXPECT_EQ(bars->capacity(), stream ? kRows : kRows + 1);
+        EXPECT_EQ((*bars)[kRows - 1], (core::BarRecord{1, 1'000'000, 1'000'000, 1'000'000,
+                                                        1'000'000}));
+      });
     });
-    EXPECT_EQ(c.large_blocks, 2u) << stream;
-    const size_t list = stream ? kLimit : kRows + 1;
-    EXPECT_LT(c.bytes, (size_t{1} << 20) + list * sizeof(core::BarRecord) + 4096) << stream;
+    EXPECT_EQ(c.large_blocks, 1u) << stream;
+    EXPECT_LT(c.bytes, (kRows + 1) * kBar + 4096) << stream;
+    EXPECT_EQ(mapped, (size_t{1} << 20) + (stream ? kBarBlocks * kBlock : 0)) << stream;
   }
+}
+
+// A stream past the bar limit is refused having held the limit's bars, in blocks: nothing is
+// reserved for the list it never gets.
+TEST(PriceCsvMemory, AStreamPastTheBarLimitCostsItsBarsAndNoList) {
+  constexpr size_t kLimit = 100'000;
+  const std::string text = shortest_rows(kLimit + 1);
+  testing::FedPipe pipe(text);
+  size_t mapped = 0;
+  const Counted c = allocated_by([&] {
+    mapped = mapped_peak_of([&] {
+      auto bars = PriceCsvLoader(kLimit).load(pipe.path());
+      ASSERT_FALSE(bars.ok());
+      EXPECT_EQ(bars.error().text, "file has more than the 100000-bar limit");
+    });
+  });
+  EXPECT_EQ(c.large_blocks, 0u);
+  EXPECT_LT(mapped, (size_t{1} << 20) + kLimit * sizeof(core::BarRecord) + (size_t{1} << 20));
+  EXPECT_EQ(MappedMemory::bytes_in_use(), 0u);
 }
 
 // A funding file's two lists are reserved exactly from its line ends (less the header's);

@@ -1,8 +1,8 @@
 // The program's thin layer over the operating system (POSIX).
 //
 // Everything the verifier asks of the platform goes through here: the argument list, named
-// environment variables, file reads bounded by a size limit, the existence of a file,
-// directory listings, whether standard output is a terminal, checked writes to the standard
+// environment variables, file reads bounded by a size limit, memory mapped straight from the
+// system, the existence of a file, directory listings, whether standard output is a terminal, checked writes to the standard
 // streams, the operating system's error texts, a monotonic clock and process exit. Nothing
 // here decides what a failure means; callers own the messages and the limits.
 #pragma once
@@ -53,12 +53,13 @@ struct ReadError {
 enum class FileKinds { kAny, kRegularOnly };
 
 // Reads the whole file at `path`, which may hold at most `limit` bytes. A regular file's size
-// is taken from fstat and a larger one is refused before anything is allocated; any other
-// file (a pipe, a device) is read in chunks into a buffer that doubles up to 32 MiB and then
-// reserves limit + 1 bytes at once, never filled ahead of the bytes read: a stream costs its
-// bytes plus at most about 32 MiB, and is refused as soon as the byte past the limit arrives.
-// Opening or reading a directory fails (EISDIR), or with `kRegularOnly` is refused as not
-// regular.
+// is taken from fstat and a larger one is refused before anything is allocated; it is read
+// into a buffer of exactly its size. Any other file (a pipe, a device) is read into blocks
+// mapped as its bytes arrive (block_list.h), so that it costs, in memory and in address space
+// alike, its bytes and less than a block; it is refused as soon as the byte past the limit
+// arrives, and at its end its bytes move into one string of their size (address space holds
+// them twice for that moment, memory once and a block). Opening or reading a directory fails
+// (EISDIR), or with `kRegularOnly` is refused as not regular.
 base::Result<std::string, ReadError> read_file(const std::string& path, size_t limit,
                                                FileKinds kinds = FileKinds::kAny);
 
@@ -106,6 +107,41 @@ class FileReader {
   size_t limit_ = 0;
   size_t consumed_ = 0;  // bytes handed out so far, never more than limit_
   bool regular_ = false;
+};
+
+// Anonymous memory mapped straight from the operating system and unmapped with the object:
+// its pages go back to the system the moment it is let go (the C library's heap may keep a
+// freed block's pages), and pages never written cost no memory. Running out is met as
+// operator new meets it: the new-handler runs and the mapping is tried again, or, with no
+// handler, std::bad_alloc.
+class MappedMemory {
+ public:
+  MappedMemory() = default;
+  explicit MappedMemory(size_t bytes);  // bytes > 0
+  MappedMemory(MappedMemory&& other) noexcept;
+  MappedMemory& operator=(MappedMemory&& other) noexcept;
+  MappedMemory(const MappedMemory&) = delete;
+  MappedMemory& operator=(const MappedMemory&) = delete;
+  ~MappedMemory();
+
+  char* data() const { return data_; }
+  size_t size() const { return size_; }
+
+  // Grows the mapping to `bytes` (more than size()), keeping its contents. On Linux the pages
+  // are moved, not copied, so old and new are never held at once; elsewhere a new mapping is
+  // filled from the old one, which is then unmapped.
+  void grow(size_t bytes);
+
+  // What this process holds in MappedMemory: now, and the most at once since the last reset
+  // of the mark (for tests and measurements).
+  static size_t bytes_in_use();
+  static size_t peak_bytes_in_use();
+  static void reset_peak();
+
+ private:
+  void release();
+  char* data_ = nullptr;
+  size_t size_ = 0;
 };
 
 // True when `path` names something that exists (any kind of file).

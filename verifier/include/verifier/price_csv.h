@@ -17,11 +17,12 @@
 // kPriceCsvBarLimit bars is one.
 //
 // Memory: a bar takes 40 bytes (five 64-bit numbers), held for the whole run; the file's text
-// is never held whole (it is read in 1 MiB blocks).
+// is never held whole (it is read in 1 MiB blocks). A stream costs what it has delivered: its
+// bars are kept in mapped blocks as they arrive (block_list.h) and move into their list at
+// its end.
 #pragma once
 
 #include <cstdint>
-#include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -30,6 +31,7 @@
 #include "base/result.h"
 #include "kovra-core/merkle.h"
 #include "verifier/input_limits.h"
+#include "verifier/platform.h"
 
 namespace kovra::verifier {
 
@@ -45,7 +47,7 @@ struct CsvReadError {
   std::string message() const;
 };
 
-// Loads price files one after another through one block buffer, allocated (never filled) for
+// Loads price files one after another through one block buffer, mapped (never filled) for
 // the first file and kept for the next ones; a buffer grown for a very long line is let go at
 // the end of its file. Not for use by two threads at once.
 class PriceCsvLoader {
@@ -53,15 +55,14 @@ class PriceCsvLoader {
   // `bar_limit` is kPriceCsvBarLimit but in tests.
   explicit PriceCsvLoader(size_t bar_limit = kPriceCsvBarLimit) : bar_limit_(bar_limit) {}
 
-  // The bars of one file, in file order. The list is reserved once, so it is never copied to
-  // grow: for a regular file from a first pass that counts its line ends, for a stream (or a
-  // file that grows while it is read) at the bar limit as soon as the first bar arrives (the
-  // pages no bar reaches are never touched).
+  // The bars of one file, in file order. The list is never copied to grow: a regular file's
+  // is reserved from a first pass that counts its line ends; a stream's bars (and those of a
+  // file that grows while it is read) are kept in mapped blocks as they arrive and join the
+  // list, reserved for their exact number, at the end.
   base::Result<std::vector<core::BarRecord>, CsvReadError> load(const std::string& path);
 
  private:
-  std::unique_ptr<char[]> buf_;
-  size_t buf_size_ = 0;
+  platform::MappedMemory buf_;
   size_t bar_limit_;
 };
 
