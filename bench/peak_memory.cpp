@@ -29,6 +29,8 @@
 //       past 2^24 bars (50.3 MB) the file is refused with status 2
 //   BM_PriceCsvEndlessStream               rows ",1" without end into a named pipe, fed by a
 //       child writer; refused at the bar limit (file_bytes is the 256 MiB file limit)
+//   BM_PriceCsvStreamOfShortestRows/bars   that many rows ",1" into a named pipe, then its end:
+//       the bars are read and labelled as from a file (2^24 is the bar limit)
 //   BM_PriceCsvRealisticRows/MB            OHLC rows of 47 bytes
 //
 // The funding directory is read in the default mode with --carry (any bundle will do):
@@ -435,9 +437,9 @@ BENCHMARK(BM_PriceCsvRealisticRows)
     ->Arg(16)->Arg(64)->Arg(128)->Arg(268)
     ->Iterations(1)->Unit(benchmark::kMillisecond)->UseRealTime();
 
-// A child process that writes a header and then `row` without end into the named pipe, until
-// its reader goes away.
-pid_t start_endless_writer(const fs::path& fifo, const std::string& row) {
+// A child process that writes a header and then `row` into the named pipe, `count` times and
+// then the end, or (count 0) without end until its reader goes away.
+pid_t start_writer(const fs::path& fifo, const std::string& row, uint64_t count) {
   const pid_t pid = fork();
   if (pid != 0) return pid;
   signal(SIGPIPE, SIG_DFL);
@@ -446,33 +448,58 @@ pid_t start_endless_writer(const fs::path& fifo, const std::string& row) {
   std::string chunk = "t,c\n";
   if (write(fd, chunk.data(), chunk.size()) < 0) _exit(0);
   chunk.clear();
-  while (chunk.size() < 60000) chunk += row;
-  for (;;) {
-    if (write(fd, chunk.data(), chunk.size()) < 0) _exit(0);
+  uint64_t per_chunk = 0;
+  for (; chunk.size() < 60000; ++per_chunk) chunk += row;
+  for (uint64_t left = count; count == 0 || left > 0;) {
+    const uint64_t n = count == 0 ? per_chunk : std::min(left, per_chunk);
+    const size_t bytes = static_cast<size_t>(n) * row.size();
+    for (size_t at = 0; at < bytes;) {
+      const ssize_t put = write(fd, chunk.data() + at, bytes - at);
+      if (put < 0) _exit(0);
+      at += static_cast<size_t>(put);
+    }
+    left -= count == 0 ? 0 : n;
   }
+  _exit(0);
 }
 
-void BM_PriceCsvEndlessStream(benchmark::State& state) {
+// Price rows into a named pipe for the disclosing credential, as `price_csv_rows` measures a
+// file; `count` rows, or (0) without end.
+void price_csv_stream(benchmark::State& state, uint64_t count, double file_bytes,
+                      const char* unexpected) {
   const TempDir dir;
   const fs::path bundle = dir.file("disclosing.bundle");
-  const fs::path fifo = dir.file("endless.csv");
+  const fs::path fifo = dir.file("stream.csv");
   if (!dir.ok() || !write_disclosing_bundle(bundle) || mkfifo(fifo.c_str(), 0600) != 0) {
     state.SkipWithError("cannot write the bundle or make the pipe");
     return;
   }
-  const pid_t writer = start_endless_writer(fifo, kShortestBar);
+  const pid_t writer = start_writer(fifo, kShortestBar, count);
   if (writer < 0) {
     state.SkipWithError("cannot start the writer");
     return;
   }
-  measure_run(
-      state, {bundle.string(), fifo.string()}, kovra::verifier::kPriceCsvLimit, dir,
-      [](const ChildRun& run, const std::string&) { return run.status == 2; },
-      "the verifier did not refuse the endless stream");
+  const uint64_t bars = count == 0 ? kovra::verifier::kPriceCsvBarLimit + 1 : count;
+  measure_run(state, {bundle.string(), fifo.string()}, file_bytes, dir,
+              expect_regimes_or_refusal(bars), unexpected);
   kill(writer, SIGKILL);
   waitpid(writer, nullptr, 0);
 }
+
+void BM_PriceCsvEndlessStream(benchmark::State& state) {
+  price_csv_stream(state, 0, kovra::verifier::kPriceCsvLimit,
+                   "the verifier did not refuse the endless stream");
+}
 BENCHMARK(BM_PriceCsvEndlessStream)
+    ->Iterations(1)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+void BM_PriceCsvStreamOfShortestRows(benchmark::State& state) {
+  const auto bars = static_cast<uint64_t>(state.range(0));
+  price_csv_stream(state, bars, 4.0 + 3.0 * static_cast<double>(bars),
+                   "the verifier did not label the streamed bars");
+}
+BENCHMARK(BM_PriceCsvStreamOfShortestRows)
+    ->Arg(1 << 20)->Arg(1 << 24)  // bars: the last at the bar limit
     ->Iterations(1)->Unit(benchmark::kMillisecond)->UseRealTime();
 
 // `files` funding files "f0.csv"... in `dir`, `bytes` in all, of `row`; their total size.
