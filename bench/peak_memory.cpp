@@ -450,15 +450,15 @@ pid_t start_writer(const fs::path& fifo, const std::string& row, uint64_t count)
   chunk.clear();
   uint64_t per_chunk = 0;
   for (; chunk.size() < 60000; ++per_chunk) chunk += row;
-  for (uint64_t left = count; count == 0 || left > 0;) {
-    const uint64_t n = count == 0 ? per_chunk : std::min(left, per_chunk);
+  for (uint64_t written = 0; count == 0 || written < count;) {
+    const uint64_t n = count == 0 ? per_chunk : std::min(count - written, per_chunk);
     const size_t bytes = static_cast<size_t>(n) * row.size();
     for (size_t at = 0; at < bytes;) {
       const ssize_t put = write(fd, chunk.data() + at, bytes - at);
       if (put < 0) _exit(0);
       at += static_cast<size_t>(put);
     }
-    left -= count == 0 ? 0 : n;
+    written += n;
   }
   _exit(0);
 }

@@ -88,6 +88,10 @@ TEST(MappedMemory, GrowsKeepingItsContentsAndIsCounted) {
     EXPECT_EQ(moved.data()[moved.size() - 1], 'e');
   }
   EXPECT_EQ(MappedMemory::bytes_in_use(), before);
+  MappedMemory none;
+  none.grow(4096);  // an empty mapping grows by mapping anew
+  EXPECT_EQ(none.size(), 4096u);
+  none.data()[4095] = 'x';
 #if defined(__linux__)
   // Pages are moved as the mapping grows: old and new never held at once.
   EXPECT_EQ(MappedMemory::peak_bytes_in_use() - before, size_t{64} << 20);

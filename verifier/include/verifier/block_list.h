@@ -39,10 +39,8 @@ class BlockList {
   bool empty() const { return size_ == 0; }
 
   void push_back(const T& value) {
-    if (blocks_.empty() || in_last_ == kPerBlock) add_block();
-    last()[in_last_] = value;
-    ++in_last_;
-    ++size_;
+    room()[0] = value;
+    commit(1);
   }
 
   // The free room at the end, at least one element (a new block is mapped when the last is

@@ -2,9 +2,10 @@
 //
 // Everything the verifier asks of the platform goes through here: the argument list, named
 // environment variables, file reads bounded by a size limit, memory mapped straight from the
-// system, the existence of a file, directory listings, whether standard output is a terminal, checked writes to the standard
-// streams, the operating system's error texts, a monotonic clock and process exit. Nothing
-// here decides what a failure means; callers own the messages and the limits.
+// system, the existence of a file, directory listings, whether standard output is a
+// terminal, checked writes to the standard streams, the operating system's error texts, a
+// monotonic clock and process exit. Nothing here decides what a failure means; callers own
+// the messages and the limits.
 #pragma once
 
 #include <chrono>
