@@ -2,19 +2,19 @@
 # Builds everything and runs every test on this machine: a release build with g++ and an
 # AddressSanitizer + UndefinedBehaviorSanitizer build with clang (leak checks on, the first
 # finding fatal), both with warnings as errors and the benchmarks compiled (not run), so that
-# both compilers build every target.
+# both compilers build every target. The release build is the one demo.sh makes (see
+# release_build.sh for the jobs).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 bash scripts/deps.sh
-jobs=$(nproc)
+source scripts/release_build.sh
 
-cmake -S . -B build/release -G Ninja -DCMAKE_BUILD_TYPE=Release -DKOVRA_WERROR=ON \
-  -DCMAKE_CXX_COMPILER=g++
-cmake --build build/release -j "$jobs"
-ctest --test-dir build/release -j "$jobs" --output-on-failure
+configure_release
+cmake --build build/release -j "$build_jobs"
+ctest --test-dir build/release -j "$test_jobs" --output-on-failure
 
-cmake -S . -B build/asan -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DKOVRA_WERROR=ON \
-  -DKOVRA_SANITIZE=ON -DCMAKE_CXX_COMPILER=clang++
-cmake --build build/asan -j "$jobs"
+CXX=clang++ cmake -S . -B build/asan -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+  -DKOVRA_WERROR=ON -DKOVRA_SANITIZE=ON
+cmake --build build/asan -j "$build_jobs"
 ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 \
-  ctest --test-dir build/asan -j "$jobs" --output-on-failure
+  ctest --test-dir build/asan -j "$test_jobs" --output-on-failure

@@ -291,9 +291,7 @@ int AttestationRun::run() {
   line(std::string("KOVRA · ATTESTATION VERIFIER  · ") + family_title(family_));
   line(double_rule());
 
-  const auto& bytes = ctx_.bundle_bytes;
-  auto decoded = core::AttestationBundle::read_bincode(
-      {reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size()});
+  auto decoded = core::AttestationBundle::read_bincode(ctx_.bundle_bytes.bytes());
   if (!decoded) {
     if (decoded.error().missing_prefix) {
       report_.error_line("not a v11 attestation bundle (missing KVATTB1 magic) — refusing to sniff");

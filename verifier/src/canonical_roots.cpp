@@ -52,8 +52,8 @@ std::optional<std::string> lookup_canonical_root(const std::string& roots_path,
   // The file extends the built-in list; any failure to read it as UTF-8 text (a file over the
   // limit included) leaves it empty.
   auto file = platform::read_file(roots_path, kRootsFileLimit);
-  if (!file || !is_valid_utf8(*file)) return std::nullopt;
-  return find_canonical_label(*file, hex);
+  if (!file || !is_valid_utf8(file->text())) return std::nullopt;
+  return find_canonical_label(file->text(), hex);
 }
 
 }  // namespace kovra::verifier

@@ -85,19 +85,28 @@ core::FundingSeries load_funding_dir(const std::string& dir) {
   // One directory: path order is the byte order of the names.
   std::sort(paths.begin(), paths.end());
 
-  std::vector<FundingRows> kept;
-  size_t total = 0;  // bytes read from the directory's files so far
+  // Only regular files within their own limit are read, so the directory's total is known
+  // from their sizes before any is read: past it, the directory holds no funding data. (Any
+  // failure to open reads as an empty file: one larger than its limit, or anything but a
+  // regular file, where a named pipe would wait for its writer and a device could be
+  // endless.)
+  size_t total = 0;
   for (const auto& p : paths) {
-    // Any failure reads as empty: a file over the limit, or anything but a regular file (a
-    // named pipe would wait for its writer, a device could be endless).
     auto file = platform::FileReader::open(p, kFundingCsvLimit, platform::FileKinds::kRegularOnly);
     if (!file) continue;
     if (file->size_hint() > kFundingDirLimit - total) return {};
+    total += file->size_hint();
+  }
+  std::vector<FundingRows> kept;
+  size_t read = 0;  // bytes read from the directory's files so far
+  for (const auto& p : paths) {
+    auto file = platform::FileReader::open(p, kFundingCsvLimit, platform::FileKinds::kRegularOnly);
+    if (!file) continue;
     auto bytes = platform::read_rest(*file);
     if (!bytes) continue;
-    total += bytes->size();  // a file that grew since it was opened counts what was read
-    if (total > kFundingDirLimit) return {};
-    auto rows = parse_funding_csv(is_valid_utf8(*bytes) ? std::string_view(*bytes) : "");
+    read += bytes->size();  // a file that grew since it was measured counts what was read
+    if (read > kFundingDirLimit) return {};
+    auto rows = parse_funding_csv(is_valid_utf8(bytes->text()) ? bytes->text() : "");
     if (rows.timestamps.size() >= kMinFundingRows) kept.push_back(std::move(rows));
   }
   core::FundingSeries out;

@@ -15,8 +15,6 @@
 #include <new>
 #include <utility>
 
-#include "verifier/block_list.h"
-
 namespace kovra::verifier::platform {
 
 std::vector<std::string> arguments(int argc, char** argv) {
@@ -55,40 +53,70 @@ std::string ReadError::text() const {
   return "file is larger than the " + describe_limit(limit) + " limit";
 }
 
-base::Result<std::string, ReadError> read_file(const std::string& path, size_t limit,
-                                               FileKinds kinds) {
+base::Result<FileBytes, ReadError> read_file(const std::string& path, size_t limit,
+                                             FileKinds kinds) {
   KOVRA_ASSIGN_OR_RETURN(FileReader file, FileReader::open(path, limit, kinds));
   return read_rest(file);
 }
 
-base::Result<std::string, ReadError> read_rest(FileReader& file) {
-  const size_t limit = file.limit();
-  std::string out;
-  if (file.size_hint() > 0) {
-    // A regular file is read straight into a buffer of its size (+1 sees the end without
-    // another step). The reader never yields more than `limit` bytes.
-    out.resize(std::min(file.size_hint() + 1, limit + 1));
-    size_t len = 0;
-    while (len < out.size()) {
-      KOVRA_ASSIGN_OR_RETURN(const size_t got, file.read(out.data() + len, out.size() - len));
-      if (got == 0) break;
-      len += got;
-    }
-    out.resize(len);
-    if (len < file.size_hint() + 1) return out;
-    // The file grew while it was read: the rest arrives as from a stream.
-  }
-  // A stream (or the rest of a growing file) is read straight into blocks mapped as its
-  // bytes arrive, and moves into the string at its end: no reservation made ahead of the
-  // bytes, no regrowth by copying.
-  BlockList<char> blocks;
+namespace {
+
+constexpr size_t kMostAhead = size_t{64} << 20;
+
+size_t page_size() {
+  static const size_t page = [] {
+    const long p = ::sysconf(_SC_PAGESIZE);
+    return p > 0 ? static_cast<size_t>(p) : size_t{4096};
+  }();
+  return page;
+}
+
+size_t round_to_page(size_t n) { return (n + page_size() - 1) / page_size() * page_size(); }
+
+// The mapping a stream of `held` bytes (at most `limit`, at least one) grows to: a quarter
+// more, at most 64 MiB more, no more than the limit and the byte past it, in whole pages.
+size_t stream_capacity(size_t held, size_t limit) {
+  const size_t ahead = std::min({std::max(held / 4, size_t{1}), kMostAhead, limit - held + 1});
+  return round_to_page(held + ahead);
+}
+
+}  // namespace
+
+base::Result<FileBytes, ReadError> read_rest(FileReader& file) {
+  FileBytes out;
+  MappedMemory& memory = out.memory_;
+  size_t& size = out.size_;
+  // A regular file: its size and the byte that sees its end (never past the limit + 1, which
+  // the reader checked at its open).
+  if (file.size_hint() > 0) memory = MappedMemory(file.size_hint() + 1);
   for (;;) {
-    const std::span<char> room = blocks.room();
-    KOVRA_ASSIGN_OR_RETURN(const size_t got, file.read(room.data(), room.size()));
+    if (size == memory.size()) {
+      // Full, or nothing mapped: a short read into the stack tells whether more comes before
+      // more is mapped for it (an empty stream maps nothing).
+      char probe[4096];
+      KOVRA_ASSIGN_OR_RETURN(const size_t got, file.read(probe, sizeof probe));
+      if (got == 0) break;
+      const size_t capacity = stream_capacity(size + got, file.limit());
+      if (memory.data() == nullptr) {
+        memory = MappedMemory(capacity);
+      } else {
+        memory.grow(capacity);
+      }
+      std::memcpy(memory.data() + size, probe, got);
+      size += got;
+      continue;
+    }
+    KOVRA_ASSIGN_OR_RETURN(const size_t got,
+                           file.read(memory.data() + size, memory.size() - size));
     if (got == 0) break;
-    blocks.commit(got);
+    size += got;
   }
-  blocks.move_into(out);
+  // The unused tail of a stream's last growth goes back.
+  if (size == 0) {
+    memory = MappedMemory();
+  } else if (round_to_page(size) < memory.size()) {
+    memory.shrink(round_to_page(size));
+  }
   return out;
 }
 
@@ -237,6 +265,19 @@ void MappedMemory::grow(size_t bytes) {
   std::memcpy(grown.data_, data_, size_);
   *this = std::move(grown);
 #endif
+}
+
+void MappedMemory::shrink(size_t bytes) {
+  if (bytes == 0) {
+    release();
+    return;
+  }
+  const size_t kept = round_to_page(bytes);
+  if (kept < round_to_page(size_)) {
+    ::munmap(data_ + kept, round_to_page(size_) - kept);
+  }
+  count_unmapped(size_ - bytes);
+  size_ = bytes;
 }
 
 size_t MappedMemory::bytes_in_use() { return mapped_in_use.load(std::memory_order_relaxed); }

@@ -50,16 +50,48 @@ constexpr size_t kBlock = size_t{1} << 20;
 
 }  // namespace
 
+namespace {
+
+// The buffer grown for a long line goes back when its file is done, whatever the outcome.
+class LongLineRelease {
+ public:
+  explicit LongLineRelease(platform::MappedMemory& buf) : buf_(buf) {}
+  ~LongLineRelease() {
+    if (buf_.size() != kBlock) buf_ = platform::MappedMemory();
+  }
+  LongLineRelease(const LongLineRelease&) = delete;
+  LongLineRelease& operator=(const LongLineRelease&) = delete;
+
+ private:
+  platform::MappedMemory& buf_;
+};
+
+// A read that failed because the file went past the reader's limit.
+bool past_the_limit(const platform::ReadError& e) { return e.code == 0 && !e.not_regular; }
+
+}  // namespace
+
 // The file is read in blocks and parsed as it arrives: only whole lines are parsed (a line
 // left open at the end of a block waits for the next), so the text is never held whole.
 // Lines end at "\n", which never occurs inside a multi-byte UTF-8 sequence, so checking
 // each run of whole lines checks the file. The reader stops a file at kPriceCsvLimit bytes,
 // which bounds the longest line the buffer holds.
+//
+// The same bytes give the same outcome however the reads split them. A file past the byte
+// limit is refused as such, whatever it holds (a regular file's size tells at its open; a
+// stream that meets another fault is read through to its end or its limit, its bars let go
+// first). Otherwise the first fault in the order of the text wins: the lines before a line
+// that is not UTF-8 are parsed before it is refused, so that a bar limit they pass comes
+// first.
 base::Result<std::vector<core::BarRecord>, CsvReadError> PriceCsvLoader::load(
     const std::string& path) {
   auto file = platform::FileReader::open(path, kPriceCsvLimit);
   if (!file) return base::Err(CsvReadError{path, file.error().text()});
   if (buf_.size() != kBlock) buf_ = platform::MappedMemory(kBlock);
+  const LongLineRelease release(buf_);
+  const auto read_error = [&path](const platform::ReadError& e) {
+    return base::Err(CsvReadError{path, e.text()});
+  };
   std::vector<core::BarRecord> bars;
   // A regular file is counted first: the header ends at the first line end and every bar's
   // row but the last at one more, so the list is reserved for its line ends (at most the bar
@@ -69,48 +101,71 @@ base::Result<std::vector<core::BarRecord>, CsvReadError> PriceCsvLoader::load(
     size_t line_ends = 0;
     while (line_ends <= bar_limit_) {
       auto got = file->read(buf_.data(), kBlock);
-      if (!got) return base::Err(CsvReadError{path, got.error().text()});
+      if (!got) return read_error(got.error());
       if (*got == 0) break;
       line_ends += static_cast<size_t>(std::count(buf_.data(), buf_.data() + *got, '\n'));
     }
-    if (auto back = file->rewind(); !back) {
-      return base::Err(CsvReadError{path, back.error().text()});
-    }
+    if (auto back = file->rewind(); !back) return read_error(back.error());
     bars.reserve(std::min(line_ends, bar_limit_));
   }
-  PriceRows rows(bars, bar_limit_);
-  size_t held = 0;  // bytes of an unfinished line at the front of buf_
-  for (;;) {
-    // A very long line: the buffer doubles, up to its largest size (all the reader can yield,
-    // and a block). Its pages move as it grows, so it never holds the line twice.
-    if (buf_.size() - held < kBlock / 2) {
-      buf_.grow(std::min(buf_.size() * 2, kPriceCsvLimit + kBlock));
+  std::string fault;  // the first fault of the text, once met
+  {
+    PriceRows rows(bars, bar_limit_);
+    const auto check_limit = [&] {
+      if (rows.over_limit()) {
+        fault = "file has more than the " + std::to_string(bar_limit_) + "-bar limit";
+      }
+      return !fault.empty();
+    };
+    size_t held = 0;  // bytes of an unfinished line at the front of buf_
+    for (;;) {
+      // A very long line: the buffer doubles, up to its largest size (all the reader can
+      // yield, and a block). Its pages move as it grows, so it never holds the line twice.
+      if (buf_.size() - held < kBlock / 2) {
+        buf_.grow(std::min(buf_.size() * 2, kPriceCsvLimit + kBlock));
+      }
+      char* const buf = buf_.data();
+      auto got = file->read(buf + held, buf_.size() - held);
+      if (!got) return read_error(got.error());
+      const size_t end = held + *got;
+      const bool last = *got == 0;
+      // The held bytes hold no line end, so only the new ones are searched: a long line that
+      // arrives in short reads is scanned once, not once per read.
+      const size_t line_end = std::string_view(buf + held, *got).rfind('\n');
+      const size_t cut =
+          last ? end : line_end == std::string_view::npos ? 0 : held + line_end + 1;
+      const std::string_view whole(buf, cut);
+      const size_t valid = valid_utf8_prefix(whole);
+      if (valid < whole.size()) {
+        // The whole lines before the bad byte's line come first.
+        const size_t before = whole.rfind('\n', valid);
+        rows.feed(whole.substr(0, before == std::string_view::npos ? 0 : before + 1));
+        if (!check_limit()) fault = "stream did not contain valid UTF-8";
+        break;
+      }
+      rows.feed(whole);
+      if (check_limit() || last) break;
+      held = end - cut;
+      if (cut > 0) std::memmove(buf, buf + cut, held);
     }
-    char* const buf = buf_.data();
-    auto got = file->read(buf + held, buf_.size() - held);
-    if (!got) return base::Err(CsvReadError{path, got.error().text()});
-    const size_t end = held + *got;
-    const bool last = *got == 0;
-    // The held bytes hold no line end, so only the new ones are searched: a long line that
-    // arrives in short reads is scanned once, not once per read.
-    const size_t line_end = std::string_view(buf + held, *got).rfind('\n');
-    const size_t cut = last ? end : line_end == std::string_view::npos ? 0 : held + line_end + 1;
-    const std::string_view whole(buf, cut);
-    if (!is_valid_utf8(whole)) {
-      return base::Err(CsvReadError{path, "stream did not contain valid UTF-8"});
+    if (fault.empty()) {
+      rows.finish();
+      return bars;
     }
-    rows.feed(whole);
-    if (rows.over_limit()) {
-      return base::Err(CsvReadError{
-          path, "file has more than the " + std::to_string(bar_limit_) + "-bar limit"});
-    }
-    if (last) break;
-    held = end - cut;
-    if (cut > 0) std::memmove(buf, buf + cut, held);
   }
-  rows.finish();
-  if (buf_.size() != kBlock) buf_ = platform::MappedMemory();  // grown for a long line
-  return bars;
+  // A fault: the bars go, and the rest of a stream is read through, in case it passes the
+  // byte limit (a regular file was measured at its open). Any other failure of those reads
+  // leaves the fault as it was.
+  std::vector<core::BarRecord>().swap(bars);
+  while (!file->is_regular()) {
+    auto got = file->read(buf_.data(), buf_.size());
+    if (!got) {
+      if (past_the_limit(got.error())) return read_error(got.error());
+      break;
+    }
+    if (*got == 0) break;
+  }
+  return base::Err(CsvReadError{path, fault});
 }
 
 base::Result<std::vector<core::BarRecord>, CsvReadError> load_price_csv(const std::string& path) {

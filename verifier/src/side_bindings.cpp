@@ -79,10 +79,6 @@ std::optional<std::optional<std::string>> value_flag(const RunValues& v, std::st
   return flag_value(v.rest_args, flag);
 }
 
-std::span<const uint8_t> as_bytes(const std::string& s) {
-  return {reinterpret_cast<const uint8_t*>(s.data()), s.size()};
-}
-
 // The anchor test and its evidence line (inside the track binding).
 void check_track_anchor(Report& report, bool& all_passed, const BindingInputs& in,
                         const core::TrackHead& head) {
@@ -146,7 +142,7 @@ void check_aux_binding_flag(Report& report, bool& all_passed, const BindingInput
   std::optional<core::AuxParts> parts;
   if (*value) {
     auto text = read_text_opt(**value, kSideFileLimit);
-    if (text) parts = core::AuxParts::from_json(*text);
+    if (text) parts = core::AuxParts::from_json(text->text());
   }
   if (!parts) {
     report.check_line(all_passed, false, "aux binding: --aux <parts.json> unreadable / malformed");
@@ -172,7 +168,7 @@ void check_track_binding(Report& report, bool& all_passed, const BindingInputs& 
   std::optional<core::TrackHead> head;
   if (*value) {
     auto text = read_text_opt(**value, kSideFileLimit);
-    if (text) head = core::TrackHead::from_json(*text);
+    if (text) head = core::TrackHead::from_json(text->text());
   }
   if (!head) {
     report.check_line(all_passed, false,
@@ -213,12 +209,12 @@ void check_preregistration(Report& report, bool& all_passed, const BindingInputs
                       "pre-registration file unreadable (" + bytes.error().text() + ")");
     return;
   }
-  if (!is_valid_utf8(*bytes)) {
+  if (!is_valid_utf8(bytes->text())) {
     report.check_line(all_passed, false,
                       "pre-registration file unreadable (stream did not contain valid UTF-8)");
     return;
   }
-  const std::string& text = *bytes;
+  const std::string_view text = bytes->text();
   const std::string commitment = json_field_value(text, "commitment");
   const int64_t registered = parse_decimal_i64(json_field_value(text, "committed_at")).value_or(0);
 
@@ -272,7 +268,7 @@ void check_chain_binding(Report& report, bool& all_passed, const BindingInputs& 
   }
   std::optional<core::CredentialBundle> parent;
   if (auto bytes = platform::read_file(parent_path, kBundleFileLimit)) {
-    if (auto decoded = decode_credential_bundle(as_bytes(*bytes))) parent = std::move(*decoded);
+    if (auto decoded = decode_credential_bundle(bytes->bytes())) parent = std::move(*decoded);
   }
   if (!parent) {
     report.check_line(all_passed, false, "parent bundle unreadable (" + parent_path + ")");
@@ -287,7 +283,7 @@ void check_chain_binding(Report& report, bool& all_passed, const BindingInputs& 
   core::Bytes32 parent_digest = parent->digest;
   const std::string record_path = in.values.bundle_path + ".chain.json";
   if (auto record = read_text_opt(record_path, kSideFileLimit)) {
-    if (auto named = parse_hex32(json_field_value(*record, "parent_digest"))) {
+    if (auto named = parse_hex32(json_field_value(record->text(), "parent_digest"))) {
       parent_digest = *named;
     } else {
       report.check_line(all_passed, false,

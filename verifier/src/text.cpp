@@ -32,7 +32,7 @@ std::optional<Utf8Char> decode_utf8_at(std::string_view text, size_t pos) {
   return std::nullopt;
 }
 
-bool is_valid_utf8(std::string_view text) {
+size_t valid_utf8_prefix(std::string_view text) {
   // ASCII runs are checked eight bytes at a time; the first word with a byte of 0x80 or
   // more begins at a character boundary, and the standard check takes over from there.
   size_t i = 0;
@@ -42,8 +42,11 @@ bool is_valid_utf8(std::string_view text) {
     if (w & 0x8080808080808080ull) break;
   }
   const auto rest = text.substr(i);
-  return !base::check_utf8({reinterpret_cast<const uint8_t*>(rest.data()), rest.size()});
+  const auto error = base::check_utf8({reinterpret_cast<const uint8_t*>(rest.data()), rest.size()});
+  return error ? i + error->valid_up_to : text.size();
 }
+
+bool is_valid_utf8(std::string_view text) { return valid_utf8_prefix(text) == text.size(); }
 
 std::optional<std::string_view> LineCursor::next() {
   if (done_ || rest_.empty()) return std::nullopt;

@@ -68,19 +68,11 @@ int exit_bad_bundle(Report& report, const base::BincodeError& e) {
   return 2;
 }
 
-std::optional<std::string> read_text_opt(const std::string& path, size_t limit) {
+std::optional<platform::FileBytes> read_text_opt(const std::string& path, size_t limit) {
   auto bytes = platform::read_file(path, limit);
-  if (!bytes || !is_valid_utf8(*bytes)) return std::nullopt;
+  if (!bytes || !is_valid_utf8(bytes->text())) return std::nullopt;
   return std::move(*bytes);
 }
-
-namespace {
-
-std::span<const uint8_t> as_bytes(const std::string& s) {
-  return {reinterpret_cast<const uint8_t*>(s.data()), s.size()};
-}
-
-}  // namespace
 
 int run(std::vector<std::string> args, const Environment& env, Report& report) {
   return run(std::move(args), env, report, GateModeSeams::program());
@@ -111,7 +103,7 @@ int run(std::vector<std::string> args, const Environment& env, Report& report,
     if (has_flag(v.rest_args, flag)) return run_attestation_mode(ctx, family, seams.verify_receipt);
   }
 
-  auto bundle = decode_credential_bundle(as_bytes(ctx.bundle_bytes));
+  auto bundle = decode_credential_bundle(ctx.bundle_bytes.bytes());
   if (!bundle) return exit_bad_bundle(report, bundle.error());
   ctx.bundle = std::move(*bundle);
 

@@ -1,6 +1,6 @@
-// Lists kept in mapped blocks: elements across block ends keep their order, whether pushed one
-// at a time or filled in place; they move into a string or a vector behind what it holds, in
-// one reservation of their exact number; every block is unmapped once it is copied.
+// Lists kept in mapped blocks: elements across block ends keep their order; the blocks grow
+// from 4 KiB to 1 MiB; the elements move into a vector behind what it holds, in one
+// reservation of their exact number; every block is unmapped once it is copied.
 #include "verifier/block_list.h"
 
 #include <gtest/gtest.h>
@@ -24,50 +24,46 @@ core::BarRecord bar(size_t i) {
 
 TEST(BlockList, BarsPushedAcrossBlocksMoveIntoAnExactList) {
   using List = BlockList<core::BarRecord>;
+  // The first block's elements, and those of the first eight (the last of them 1 MiB).
+  const size_t first = List::per_block(0);
+  size_t growing = 0;
+  for (size_t i = 0; i < 8; ++i) growing += List::per_block(i);
+  const size_t full = List::per_block(8);
   const size_t before = MappedMemory::bytes_in_use();
-  // None, less than a block, a block exactly, one past it, several blocks and a part.
-  for (const size_t n : {size_t{0}, size_t{5}, List::kPerBlock, List::kPerBlock + 1,
-                         3 * List::kPerBlock + 17}) {
-    SCOPED_TRACE(n);
+  // None, less than a block, a block exactly, one past it, the growing blocks exactly and one
+  // past them, several full blocks and a part.
+  const struct {
+    size_t n, mapped;
+  } cases[] = {
+      {0, 0},
+      {5, 4096},
+      {first, 4096},
+      {first + 1, 4096 + 8192},
+      {growing, (size_t{1} << 20) - 4096},
+      {growing + 1, (size_t{2} << 20) - 4096},
+      {growing + 3 * full + 17, (size_t{5} << 20) - 4096},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.n);
     List list;
-    for (size_t i = 0; i < n; ++i) list.push_back(bar(i));
-    EXPECT_EQ(list.size(), n);
-    const size_t blocks = (n + List::kPerBlock - 1) / List::kPerBlock;
-    EXPECT_EQ(MappedMemory::bytes_in_use() - before, blocks * List::kBlockBytes);
+    for (size_t i = 0; i < c.n; ++i) list.push_back(bar(i));
+    EXPECT_EQ(list.size(), c.n);
+    EXPECT_EQ(MappedMemory::bytes_in_use() - before, c.mapped);
+    EXPECT_EQ(List::bytes_mapped_for(c.n), c.mapped);
+    // About as much again as it holds while small, about 1 MiB more once large (the blocks'
+    // ends that no whole element fills cost a few bytes each).
+    const size_t held = c.n * sizeof(core::BarRecord);
+    EXPECT_LE(c.mapped, std::min(2 * held + 8192, held + (size_t{1} << 20) + 4096));
     std::vector<core::BarRecord> out = {bar(1000)};
     out.reserve(1);  // full: the move reserves once for what it adds
     list.move_into(out);
     EXPECT_TRUE(list.empty());
     EXPECT_EQ(MappedMemory::bytes_in_use(), before);
-    ASSERT_EQ(out.size(), n + 1);
-    EXPECT_EQ(out.capacity(), n + 1);
+    ASSERT_EQ(out.size(), c.n + 1);
+    EXPECT_EQ(out.capacity(), c.n + 1);
     EXPECT_EQ(out[0], bar(1000));
-    for (size_t i = 0; i < n; ++i) ASSERT_EQ(out[i + 1], bar(i)) << i;
+    for (size_t i = 0; i < c.n; ++i) ASSERT_EQ(out[i + 1], bar(i)) << i;
   }
-}
-
-// A reader fills the room in place, in pieces that do not divide a block; the list then
-// takes more, and moves into a string behind its text.
-TEST(BlockList, BytesFilledInPlaceMoveIntoAString) {
-  using List = BlockList<char>;
-  List list;
-  std::string expected;
-  size_t piece = 0;
-  while (list.size() < 2 * List::kBlockBytes + 1000) {
-    const std::span<char> room = list.room();
-    ASSERT_FALSE(room.empty());
-    const size_t n = std::min(room.size(), size_t{70000} + piece % 3);
-    for (size_t i = 0; i < n; ++i) room[i] = static_cast<char>('a' + (expected.size() + i) % 26);
-    expected.append(room.data(), n);
-    list.commit(n);
-    ++piece;
-  }
-  list.push_back('!');
-  expected.push_back('!');
-  std::string out = "head:";
-  list.move_into(out);
-  EXPECT_EQ(out, "head:" + expected);
-  EXPECT_TRUE(list.empty());
 }
 
 TEST(MappedMemory, GrowsKeepingItsContentsAndIsCounted) {

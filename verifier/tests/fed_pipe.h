@@ -1,5 +1,6 @@
-// A named pipe in a scratch directory, fed by a thread: a given text or endless bytes, in
-// small pieces, so that its reader gets them in many short reads.
+// A named pipe in a scratch directory, fed by a thread: a given text, then the end or endless
+// bytes, in small pieces, so that its reader gets them in many short reads. The writer may
+// pause at one place of the text, so that its reader has taken in all that came before.
 #pragma once
 
 #include <fcntl.h>
@@ -9,6 +10,8 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <chrono>
+#include <cstdint>
 #include <cstdlib>
 #include <string>
 #include <thread>
@@ -21,9 +24,16 @@ class FedPipe {
  public:
   static constexpr size_t kPiece = 1000;
 
-  // `content` once and then the end, or (endless) bytes until the reader goes away.
-  explicit FedPipe(std::string content, bool endless = false)
-      : path_(dir_.file("pipe")), content_(std::move(content)), endless_(endless) {
+  // `content` once and then the end, or (endless) "x" until the reader goes away, in writes
+  // of `piece` bytes at most; with `pause_at` in the content, a pause of a tenth of a second
+  // before that byte.
+  explicit FedPipe(std::string content, bool endless = false, size_t pause_at = SIZE_MAX,
+                   size_t piece = kPiece)
+      : path_(dir_.file("pipe")),
+        content_(std::move(content)),
+        endless_(endless),
+        pause_at_(pause_at),
+        piece_(piece) {
     if (::mkfifo(path_.c_str(), 0600) != 0) std::abort();
     writer_ = std::thread([this] { feed(); });
   }
@@ -49,11 +59,14 @@ class FedPipe {
     pthread_sigmask(SIG_BLOCK, &pipe_signal, nullptr);
     const int fd = ::open(path_.c_str(), O_WRONLY);
     if (fd < 0) return;
-    const std::string endless_piece(kPiece, 'x');
+    const std::string endless_piece(piece_, 'x');
     for (size_t at = 0; endless_ || at < content_.size();) {
+      if (at == pause_at_) std::this_thread::sleep_for(std::chrono::milliseconds(100));
+      const size_t end = at < pause_at_ ? std::min(pause_at_, content_.size()) : content_.size();
       const std::string_view piece =
-          endless_ ? std::string_view(endless_piece)
-                   : std::string_view(content_).substr(at, std::min(kPiece, content_.size() - at));
+          at >= content_.size()
+              ? std::string_view(endless_piece)
+              : std::string_view(content_).substr(at, std::min(piece_, end - at));
       const ssize_t n = ::write(fd, piece.data(), piece.size());
       if (n <= 0) break;
       at += static_cast<size_t>(n);
@@ -65,6 +78,8 @@ class FedPipe {
   std::string path_;
   std::string content_;
   bool endless_;
+  size_t pause_at_;
+  size_t piece_;
   std::thread writer_;
 };
 

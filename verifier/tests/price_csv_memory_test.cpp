@@ -2,6 +2,8 @@
 // new hands out while a load runs and by the memory they map: the price loader's block buffer
 // is mapped once for all the files of a run, and the lists are reserved once, never regrown
 // by copying; a stream's bars cost what it has delivered.
+#include <unistd.h>
+
 #include <gtest/gtest.h>
 
 #include <string>
@@ -13,6 +15,7 @@
 #include "test_files.h"
 #include "verifier/block_list.h"
 #include "verifier/funding.h"
+#include "verifier/input_limits.h"
 #include "verifier/price_csv.h"
 
 namespace kovra::verifier {
@@ -71,8 +74,7 @@ TEST(PriceCsvMemory, TheBarListIsReservedOnceForTheBarsDelivered) {
   testing::TempDir dir;
   const std::string path = dir.write("p.csv", text);
   constexpr size_t kBar = sizeof(core::BarRecord);
-  constexpr size_t kBlock = BlockList<core::BarRecord>::kBlockBytes;
-  constexpr size_t kBarBlocks = (kRows + kBlock / kBar - 1) / (kBlock / kBar);
+  constexpr size_t kBarBlockBytes = BlockList<core::BarRecord>::bytes_mapped_for(kRows);
   for (const bool stream : {false, true}) {
     std::optional<testing::FedPipe> pipe;
     if (stream) pipe.emplace(text);
@@ -89,7 +91,7 @@ TEST(PriceCsvMemory, TheBarListIsReservedOnceForTheBarsDelivered) {
     });
     EXPECT_EQ(c.large_blocks, 1u) << stream;
     EXPECT_LT(c.bytes, (kRows + 1) * kBar + 4096) << stream;
-    EXPECT_EQ(mapped, (size_t{1} << 20) + (stream ? kBarBlocks * kBlock : 0)) << stream;
+    EXPECT_EQ(mapped, (size_t{1} << 20) + (stream ? kBarBlockBytes : 0)) << stream;
   }
 }
 
@@ -111,6 +113,27 @@ TEST(PriceCsvMemory, AStreamPastTheBarLimitCostsItsBarsAndNoList) {
   EXPECT_EQ(c.large_blocks, 0u);
   EXPECT_LT(mapped, (size_t{1} << 20) + kLimit * sizeof(core::BarRecord) + (size_t{1} << 20));
   EXPECT_EQ(MappedMemory::bytes_in_use(), mapped_before);
+}
+
+// A directory whose csv files pass its total together holds no funding data, found from their
+// sizes before any is read: a first file at the whole total costs nothing when a second one
+// of one byte takes the directory past it. (A sparse file stands in for the large one.)
+TEST(FundingMemory, ADirectoryPastItsTotalIsRefusedBeforeItIsRead) {
+  testing::TempDir dir;
+  const std::string big = dir.write("a.csv", "");
+  ASSERT_EQ(::truncate(big.c_str(), static_cast<off_t>(kFundingDirLimit)), 0);
+  dir.write("b.csv", "t");
+  size_t mapped = 0;
+  const Counted c = allocated_by([&] {
+    mapped = mapped_peak_of([&] {
+      const auto f = load_funding_dir(dir.path().string());
+      EXPECT_TRUE(f.timestamps.empty());
+      EXPECT_TRUE(f.rates.empty());
+    });
+  });
+  EXPECT_EQ(mapped, 0u);
+  EXPECT_EQ(c.large_blocks, 0u);
+  EXPECT_LT(c.bytes, size_t{64} << 10);
 }
 
 // A funding file's two lists are reserved exactly from its line ends (less the header's);

@@ -1,11 +1,14 @@
 #include "verifier/price_csv.h"
 
+#include <unistd.h>
+
 #include <gtest/gtest.h>
 
 #include <cmath>
 #include <cstdlib>
 
 #include "fed_pipe.h"
+#include "verifier/report.h"
 #include "test_files.h"
 
 namespace kovra::verifier {
@@ -215,6 +218,51 @@ TEST(PriceCsv, BarLimit) {
   auto many = PriceCsvLoader(kPriceCsvBarLimit).load(dir.write("q.csv", "t\n1,1\n"));
   ASSERT_TRUE(many.ok());
   EXPECT_EQ(many->size(), 1u);
+}
+
+// The same bytes give the same error however they arrive: from a file, from a pipe in short
+// pieces, and from a pipe whose writer pauses before the last line (its reader has then taken
+// in every row before it). The first fault in the order of the text wins: one bar past the
+// limit (the fourth here), or a line that is not UTF-8 (a bad line is never a bar).
+TEST(PriceCsv, TheFirstFaultOfTheTextWinsHoweverItArrives) {
+  testing::TempDir dir;
+  const std::string limit = "file has more than the 3-bar limit";
+  const std::string utf8 = "stream did not contain valid UTF-8";
+  const struct {
+    std::string text, outcome;
+  } cases[] = {
+      {"t,c\n1,1\n2,2\n3,3\n4,4\n\xff\n", limit},
+      {"t,c\n1,1\n2,2\n3,3\n4,4\n5,5\n\xff", limit},
+      {"t,c\n1,1\n2,2\n3,3\n4,4\xff\n", utf8},
+      {"t,c\n1,1\n2,2\n3,3\n\xff\n4,4\n", utf8},
+      {"t,c\n\xff\n1,1\n2,2\n3,3\n4,4\n", utf8},
+      {"t,\xff\n1,1\n2,2\n3,3\n4,4\n", utf8},
+  };
+  for (const auto& c : cases) {
+    const size_t last_line = c.text.rfind('\n', c.text.size() - 2) + 1;
+    for (const int how : {0, 1, 2}) {
+      std::optional<testing::FedPipe> pipe;
+      if (how > 0) pipe.emplace(c.text, false, how == 2 ? last_line : SIZE_MAX);
+      auto loaded = PriceCsvLoader(3).load(how > 0 ? pipe->path() : dir.write("p.csv", c.text));
+      ASSERT_FALSE(loaded.ok());
+      EXPECT_EQ(loaded.error().text, c.outcome) << escape_control(c.text) << " read " << how;
+    }
+  }
+}
+
+// A file past the byte limit is refused as such, whatever its text holds: a regular file by
+// its size, before it is read; a stream that meets a fault early is read on to its limit.
+TEST(PriceCsv, AFilePastTheByteLimitIsRefusedAsSuchWhateverItHolds) {
+  testing::TempDir dir;
+  const std::string text = "t,c\n\xff\n";
+  const std::string path = dir.write("big.csv", text);
+  ASSERT_EQ(::truncate(path.c_str(), static_cast<off_t>(kPriceCsvLimit + 1)), 0);
+  testing::FedPipe endless(text, true);
+  for (const std::string& p : {path, endless.path()}) {
+    auto loaded = load_price_csv(p);
+    ASSERT_FALSE(loaded.ok());
+    EXPECT_EQ(loaded.error().text, "file is larger than the 256 MiB limit") << p;
+  }
 }
 
 }  // namespace

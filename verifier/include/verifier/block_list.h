@@ -3,19 +3,20 @@
 // A stream's length is known only at its end. A contiguous buffer that grows to fit it either
 // regrows by copying (old and new held at once: three times what it holds, in address space)
 // or reserves at once all that the stream may bring, before it has brought it (which fails a
-// small stream under an address-space limit). A BlockList keeps what arrives in blocks of
-// 1 MiB mapped from the system one at a time, as they are needed: in memory and in address
-// space alike it costs what it holds and less than one block.
+// small stream under an address-space limit). A BlockList keeps what arrives in blocks mapped
+// from the system one at a time, as they are needed: the first of 4 KiB, each next one twice
+// the last, up to 1 MiB. In memory and in address space alike it costs what it holds and the
+// unfilled rest of its last block (and the few bytes at a block's end that no whole element
+// fills): about as much again while it is small, at most about 1 MiB more once it is large.
 //
 // At the end its elements move into one contiguous container reserved for exactly them, a
 // block at a time, each block unmapped once it is copied: memory then holds the elements
 // once and a block, address space holds them twice for that moment.
 //
-// For trivially copyable elements only (bytes, bar records).
+// For trivially copyable elements only (bar records).
 #pragma once
 
 #include <cstddef>
-#include <span>
 #include <type_traits>
 #include <vector>
 
@@ -28,8 +29,9 @@ class BlockList {
   static_assert(std::is_trivially_copyable_v<T>);
 
  public:
-  static constexpr size_t kBlockBytes = size_t{1} << 20;
-  static constexpr size_t kPerBlock = kBlockBytes / sizeof(T);
+  static constexpr size_t kFirstBlockBytes = size_t{1} << 12;
+  static constexpr size_t kBlockBytes = size_t{1} << 20;  // the largest block
+  static_assert(sizeof(T) <= kFirstBlockBytes);
 
   BlockList() = default;
   BlockList(const BlockList&) = delete;
@@ -39,31 +41,21 @@ class BlockList {
   bool empty() const { return size_ == 0; }
 
   void push_back(const T& value) {
-    room()[0] = value;
-    commit(1);
+    if (blocks_.empty() || in_last_ == per_block(blocks_.size() - 1)) add_block();
+    reinterpret_cast<T*>(blocks_.back().data())[in_last_] = value;
+    ++in_last_;
+    ++size_;
   }
 
-  // The free room at the end, at least one element (a new block is mapped when the last is
-  // full), for a reader that fills it in place; `commit` then takes what it filled.
-  std::span<T> room() {
-    if (blocks_.empty() || in_last_ == kPerBlock) add_block();
-    return {last() + in_last_, kPerBlock - in_last_};
-  }
-  // The first `n` elements of the last `room()` now belong to the list.
-  void commit(size_t n) {
-    in_last_ += n;
-    size_ += n;
-  }
-
-  // Appends every element to `out` (a std::vector<T> or std::string), reserved once for them
-  // all, and leaves the list empty.
+  // Appends every element to `out` (a std::vector<T>), reserved once for them all, and
+  // leaves the list empty.
   template <class Container>
   void move_into(Container& out) {
     if (size_ == 0) return;
     out.reserve(out.size() + size_);
     for (size_t i = 0; i < blocks_.size(); ++i) {
       const T* first = reinterpret_cast<const T*>(blocks_[i].data());
-      const size_t n = i + 1 == blocks_.size() ? in_last_ : kPerBlock;
+      const size_t n = i + 1 == blocks_.size() ? in_last_ : per_block(i);
       out.insert(out.end(), first, first + n);
       blocks_[i] = platform::MappedMemory();  // unmapped once copied
     }
@@ -72,10 +64,25 @@ class BlockList {
     size_ = 0;
   }
 
+  // The bytes of block `i` (counting from 0), and the elements it holds when full.
+  static constexpr size_t block_bytes(size_t i) {
+    return i >= 8 ? kBlockBytes : kFirstBlockBytes << i;
+  }
+  static constexpr size_t per_block(size_t i) { return block_bytes(i) / sizeof(T); }
+
+  // What a list of `n` elements maps.
+  static constexpr size_t bytes_mapped_for(size_t n) {
+    size_t bytes = 0;
+    for (size_t i = 0; n > 0; ++i) {
+      bytes += block_bytes(i);
+      n -= n < per_block(i) ? n : per_block(i);
+    }
+    return bytes;
+  }
+
  private:
-  T* last() { return reinterpret_cast<T*>(blocks_.back().data()); }
   void add_block() {
-    blocks_.emplace_back(kBlockBytes);
+    blocks_.emplace_back(block_bytes(blocks_.size()));
     in_last_ = 0;
   }
 

@@ -10,7 +10,8 @@
 // kFundingCsvLimit, or anything but a regular file, reads as empty) gives fewer rows or empty
 // lists, and a wrong result shows as a carry root that does not match. The files read
 // (regular, each within its own limit) may hold kFundingDirLimit bytes together; a directory
-// whose files pass it holds no funding data (empty lists).
+// whose files pass it holds no funding data (empty lists), known from their sizes before any
+// is read.
 //
 // Memory: a row takes 16 bytes (two 64-bit numbers) and a file's text is held only while its
 // rows are parsed, so the directory costs at most 16 bytes for every 4 bytes of its files

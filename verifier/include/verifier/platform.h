@@ -11,8 +11,10 @@
 #include <chrono>
 #include <cstdint>
 #include <optional>
+#include <span>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 #include "base/result.h"
@@ -53,21 +55,24 @@ struct ReadError {
 // (a named pipe whose writer never comes would otherwise hold the run forever).
 enum class FileKinds { kAny, kRegularOnly };
 
+class FileBytes;
+
 // Reads the whole file at `path`, which may hold at most `limit` bytes. A regular file's size
 // is taken from fstat and a larger one is refused before anything is allocated; it is read
-// into a buffer of exactly its size. Any other file (a pipe, a device) is read into blocks
-// mapped as its bytes arrive (block_list.h), so that it costs, in memory and in address space
-// alike, its bytes and less than a block; it is refused as soon as the byte past the limit
-// arrives, and at its end its bytes move into one string of their size (address space holds
-// them twice for that moment, memory once and a block). Opening or reading a directory fails
-// (EISDIR), or with `kRegularOnly` is refused as not regular.
-base::Result<std::string, ReadError> read_file(const std::string& path, size_t limit,
-                                               FileKinds kinds = FileKinds::kAny);
+// into a mapping of exactly its size (and the byte that sees its end). Any other file (a
+// pipe, a device) is read into one mapping that grows as its bytes arrive, its pages moved,
+// never copied: at every moment it holds at most a quarter more than has arrived, and never
+// 64 MiB more; more is mapped only once a byte has arrived that needs it, and at the end the
+// unused tail goes back. A stream is refused as soon as the byte past the limit arrives.
+// Opening or reading a directory fails (EISDIR), or with `kRegularOnly` is refused as not
+// regular.
+base::Result<FileBytes, ReadError> read_file(const std::string& path, size_t limit,
+                                             FileKinds kinds = FileKinds::kAny);
 
 class FileReader;
 
 // The rest of a file just opened, read as `read_file` reads a whole one.
-base::Result<std::string, ReadError> read_rest(FileReader& file);
+base::Result<FileBytes, ReadError> read_rest(FileReader& file);
 
 // A file open for reading front to back, for loaders that parse as they read; it yields at
 // most `limit` bytes, and the read that finds more fails (a regular file larger than the
@@ -133,6 +138,10 @@ class MappedMemory {
   // filled from the old one, which is then unmapped.
   void grow(size_t bytes);
 
+  // Gives back all but the first `bytes` (less than size()); 0 unmaps it all. The pages kept
+  // stay where they are.
+  void shrink(size_t bytes);
+
   // What this process holds in MappedMemory: now, and the most at once since the last reset
   // of the mark (for tests and measurements).
   static size_t bytes_in_use();
@@ -142,6 +151,35 @@ class MappedMemory {
  private:
   void release();
   char* data_ = nullptr;
+  size_t size_ = 0;
+};
+
+// The bytes of a file read whole (read_file, read_rest), in memory of their own: never more
+// than the mapping they were read into, and nothing at all for an empty file.
+class FileBytes {
+ public:
+  FileBytes() = default;
+  FileBytes(FileBytes&& other) noexcept
+      : memory_(std::move(other.memory_)), size_(std::exchange(other.size_, 0)) {}
+  FileBytes& operator=(FileBytes&& other) noexcept {
+    memory_ = std::move(other.memory_);
+    size_ = std::exchange(other.size_, 0);
+    return *this;
+  }
+
+  size_t size() const { return size_; }
+  bool empty() const { return size_ == 0; }
+  const char* data() const { return memory_.data(); }
+  std::string_view text() const { return {memory_.data(), size_}; }
+  std::span<const uint8_t> bytes() const {
+    return {reinterpret_cast<const uint8_t*>(memory_.data()), size_};
+  }
+  // The size of the mapping that holds them (whole pages of it: its size rounded up).
+  size_t mapped() const { return memory_.size(); }
+
+ private:
+  friend base::Result<FileBytes, ReadError> read_rest(FileReader& file);
+  MappedMemory memory_;
   size_t size_ = 0;
 };
 

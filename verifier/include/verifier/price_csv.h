@@ -14,12 +14,14 @@
 // 1,000,000, rounded half away from zero and saturated to 64 bits (NaN is 0). A row whose
 // prices do not read is skipped. Bad rows are never reported: wrong data shows later as a
 // data root that does not match. Only an unreadable file is an error; a file with more than
-// kPriceCsvBarLimit bars is one.
+// kPriceCsvBarLimit bars is one. The same bytes give the same error however they arrive: a
+// file past kPriceCsvLimit bytes is refused as such, and otherwise the first fault in the
+// order of the text wins (a line that is not UTF-8, or the row of one bar past the limit).
 //
 // Memory: a bar takes 40 bytes (five 64-bit numbers), held for the whole run; the file's text
-// is never held whole (it is read in 1 MiB blocks). A stream costs what it has delivered: its
-// bars are kept in mapped blocks as they arrive (block_list.h) and move into their list at
-// its end.
+// is read in 1 MiB blocks and held a line at a time (a longer line is held whole while it is
+// read). A stream costs what it has delivered: its bars are kept in mapped blocks as they
+// arrive (block_list.h) and move into their list at its end.
 #pragma once
 
 #include <cstdint>
@@ -49,7 +51,7 @@ struct CsvReadError {
 
 // Loads price files one after another through one block buffer, mapped (never filled) for
 // the first file and kept for the next ones; a buffer grown for a very long line is let go at
-// the end of its file. Not for use by two threads at once.
+// the end of its file, however the file ended. Not for use by two threads at once.
 class PriceCsvLoader {
  public:
   // `bar_limit` is kPriceCsvBarLimit but in tests.

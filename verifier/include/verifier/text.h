@@ -15,6 +15,10 @@ namespace kovra::verifier {
 // U+10FFFF).
 bool is_valid_utf8(std::string_view text);
 
+// The length of the longest well-formed UTF-8 prefix of `text` that ends at a character
+// boundary: text.size() when it is all well-formed, else where the first bad sequence starts.
+size_t valid_utf8_prefix(std::string_view text);
+
 // One decoded scalar value and its length in bytes.
 struct Utf8Char {
   uint32_t value = 0;

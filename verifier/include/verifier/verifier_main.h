@@ -31,7 +31,7 @@ struct RunContext {
   Report& report;
   bool dev = false;                   // DURO0_DEV_MODE set, non-empty and not "0"
   platform::Clock::time_point start;  // taken just before the banner
-  std::string bundle_bytes;           // the bundle file, read whole
+  platform::FileBytes bundle_bytes;   // the bundle file, read whole
   std::optional<core::CredentialBundle> bundle;  // decoded, for the credential modes
 };
 
@@ -56,7 +56,7 @@ int exit_bad_bundle(Report& report, const base::BincodeError& e);
 
 // The whole file as UTF-8 text, or nullopt on any failure (missing, unreadable, larger than
 // `limit` bytes, not UTF-8).
-std::optional<std::string> read_text_opt(const std::string& path, size_t limit);
+std::optional<platform::FileBytes> read_text_opt(const std::string& path, size_t limit);
 
 // The opening banner of every mode but --print-root.
 void print_banner(const RunValues& run, Report& report);
