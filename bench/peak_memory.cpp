@@ -28,7 +28,8 @@
 //   BM_PriceCsvShortestRows/MB             rows ",1" (3 bytes, the shortest a bar can be);
 //       past 2^24 bars (50.3 MB) the file is refused with status 2
 //   BM_PriceCsvEndlessStream               rows ",1" without end into a named pipe, fed by a
-//       child writer; refused at the bar limit (file_bytes is the 256 MiB file limit)
+//       child writer; its bars let go at the bar limit, it is read on and refused at the 256 MiB
+//       file limit (file_bytes)
 //   BM_PriceCsvStreamOfShortestRows/bars   that many rows ",1" into a named pipe, then its end:
 //       the bars are read and labelled as from a file (2^24 is the bar limit)
 //   BM_PriceCsvRealisticRows/MB            OHLC rows of 47 bytes
@@ -39,6 +40,8 @@
 //   BM_FundingRealisticRows/MB             one file of rows "1700000000000,125"
 //   BM_FundingDirOfFourFiles/MB            four files of shortest rows, MB in all: at the
 //       directory's 256 MiB limit, and past it (then the directory holds no funding data)
+//   BM_FundingDirPastItsTotal              a file of shortest rows a byte short of the 256 MiB
+//       total and a second one of two bytes: past the total, so no funding data
 #include <benchmark/benchmark.h>
 
 #include <fcntl.h>
@@ -553,6 +556,32 @@ void BM_FundingDirOfFourFiles(benchmark::State& state) {
 }
 BENCHMARK(BM_FundingDirOfFourFiles)
     ->Arg(268)->Arg(400)  // megabytes in all: at the directory's limit, and past it
+    ->Iterations(1)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+void BM_FundingDirPastItsTotal(benchmark::State& state) {
+  const TempDir dir;
+  const fs::path funding = dir.file("funding");
+  std::error_code ec;
+  fs::create_directories(funding, ec);
+  const bool written =
+      dir.ok() && write_rows(funding / "a.csv", uint64_t{256} << 20, "timestamp,rate\n",
+                             kShortestFunding) &&
+      write_rows(funding / "b.csv", 2, "t\n", kShortestFunding);
+  if (!written) {
+    state.SkipWithError("cannot write the funding files");
+    return;
+  }
+  const uint64_t total = fs::file_size(funding / "a.csv") + fs::file_size(funding / "b.csv");
+  measure_run(
+      state,
+      {KOVRA_SOURCE_DIR "/data/credential.bundle", "--carry", "--funding-dir", funding.string()},
+      static_cast<double>(total), dir,
+      [](const ChildRun&, const std::string& out) {
+        return out.find("carry funding root recomputed") != std::string::npos;
+      },
+      "the verifier did not reach the carry root");
+}
+BENCHMARK(BM_FundingDirPastItsTotal)
     ->Iterations(1)->Unit(benchmark::kMillisecond)->UseRealTime();
 
 }  // namespace
