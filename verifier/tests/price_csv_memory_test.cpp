@@ -63,6 +63,23 @@ TEST(PriceCsvMemory, OneBlockBufferForAllTheFilesOfARun) {
   EXPECT_EQ(MappedMemory::bytes_in_use(), mapped_before);  // the loader's block went with it
 }
 
+// A buffer grown for a long line is let go when its file ends, however it ends: after a file
+// that is not UTF-8 past its long line the loader holds nothing, and the next file maps its
+// one block anew.
+TEST(PriceCsvMemory, ABufferGrownForALongLineGoesWithItsFileEvenOnAnError) {
+  testing::TempDir dir;
+  const std::string bad = dir.write("bad.csv", "t\n" + std::string(size_t{3} << 20, ' ') + "\n\xff\n");
+  const std::string good = dir.write("good.csv", "t\n1,1\n");
+  const size_t before = MappedMemory::bytes_in_use();
+  PriceCsvLoader loader;
+  auto failed = loader.load(bad);
+  ASSERT_FALSE(failed.ok());
+  EXPECT_EQ(failed.error().text, "stream did not contain valid UTF-8");
+  EXPECT_EQ(MappedMemory::bytes_in_use(), before);
+  ASSERT_TRUE(loader.load(good).ok());
+  EXPECT_EQ(MappedMemory::bytes_in_use() - before, size_t{1} << 20);
+}
+
 // 200,000 bars (8 MB of them) under a limit of 2^24: from a regular file the list is reserved
 // from its line ends, exactly; from a stream the bars are kept in mapped blocks as they arrive
 // and then move into a list of exactly their number. Either way the list is the only large
