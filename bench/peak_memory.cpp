@@ -520,6 +520,19 @@ uint64_t write_funding_dir(const fs::path& dir, uint64_t bytes, int files, const
   return total;
 }
 
+// The default mode with --carry over the funding directory `funding` of `total` bytes.
+void measure_carry_run(benchmark::State& state, const fs::path& funding, uint64_t total,
+                       const TempDir& dir) {
+  measure_run(
+      state,
+      {KOVRA_SOURCE_DIR "/data/credential.bundle", "--carry", "--funding-dir", funding.string()},
+      static_cast<double>(total), dir,
+      [](const ChildRun&, const std::string& out) {
+        return out.find("carry funding root recomputed") != std::string::npos;
+      },
+      "the verifier did not reach the carry root");
+}
+
 void funding_rows(benchmark::State& state, int files, const char* row) {
   const TempDir dir;
   const fs::path funding = dir.file("funding");
@@ -529,14 +542,7 @@ void funding_rows(benchmark::State& state, int files, const char* row) {
     state.SkipWithError("cannot write the funding files");
     return;
   }
-  measure_run(
-      state,
-      {KOVRA_SOURCE_DIR "/data/credential.bundle", "--carry", "--funding-dir", funding.string()},
-      static_cast<double>(total), dir,
-      [](const ChildRun&, const std::string& out) {
-        return out.find("carry funding root recomputed") != std::string::npos;
-      },
-      "the verifier did not reach the carry root");
+  measure_carry_run(state, funding, total, dir);
 }
 
 void BM_FundingShortestRows(benchmark::State& state) { funding_rows(state, 1, kShortestFunding); }
@@ -572,14 +578,7 @@ void BM_FundingDirPastItsTotal(benchmark::State& state) {
     return;
   }
   const uint64_t total = fs::file_size(funding / "a.csv") + fs::file_size(funding / "b.csv");
-  measure_run(
-      state,
-      {KOVRA_SOURCE_DIR "/data/credential.bundle", "--carry", "--funding-dir", funding.string()},
-      static_cast<double>(total), dir,
-      [](const ChildRun&, const std::string& out) {
-        return out.find("carry funding root recomputed") != std::string::npos;
-      },
-      "the verifier did not reach the carry root");
+  measure_carry_run(state, funding, total, dir);
 }
 BENCHMARK(BM_FundingDirPastItsTotal)
     ->Iterations(1)->Unit(benchmark::kMillisecond)->UseRealTime();
