@@ -61,9 +61,9 @@ class FileBytes;
 // is taken from fstat and a larger one is refused before anything is allocated; it is read
 // into a mapping of exactly its size (and the byte that sees its end). Any other file (a
 // pipe, a device) is read into one mapping that grows as its bytes arrive, its pages moved,
-// never copied: at every moment it holds at most a quarter more than has arrived, and never
-// 64 MiB more; more is mapped only once a byte has arrived that needs it, and at the end the
-// unused tail goes back. A stream is refused as soon as the byte past the limit arrives.
+// never copied: at every moment it holds at most a quarter (and a page) more than has
+// arrived, and never 64 MiB more; more is mapped only once a byte has arrived that needs it,
+// and at the end the unused tail goes back. A stream is refused as soon as the byte past the limit arrives.
 // Opening or reading a directory fails (EISDIR), or with `kRegularOnly` is refused as not
 // regular.
 base::Result<FileBytes, ReadError> read_file(const std::string& path, size_t limit,
@@ -169,10 +169,11 @@ class FileBytes {
 
   size_t size() const { return size_; }
   bool empty() const { return size_ == 0; }
-  const char* data() const { return memory_.data(); }
-  std::string_view text() const { return {memory_.data(), size_}; }
+  // Never null, also when empty (nothing is mapped then).
+  const char* data() const { return memory_.data() != nullptr ? memory_.data() : ""; }
+  std::string_view text() const { return {data(), size_}; }
   std::span<const uint8_t> bytes() const {
-    return {reinterpret_cast<const uint8_t*>(memory_.data()), size_};
+    return {reinterpret_cast<const uint8_t*>(data()), size_};
   }
   // The size of the mapping that holds them (whole pages of it: its size rounded up).
   size_t mapped() const { return memory_.size(); }
