@@ -98,14 +98,14 @@ core::FundingSeries load_funding_dir(const std::string& dir) {
     total += file->size_hint();
   }
   std::vector<FundingRows> kept;
-  size_t read = 0;  // bytes read from the directory's files so far
+  size_t bytes_read = 0;  // from the directory's files so far
   for (const auto& p : paths) {
     auto file = platform::FileReader::open(p, kFundingCsvLimit, platform::FileKinds::kRegularOnly);
     if (!file) continue;
     auto bytes = platform::read_rest(*file);
     if (!bytes) continue;
-    read += bytes->size();  // a file that grew since it was measured counts what was read
-    if (read > kFundingDirLimit) return {};
+    bytes_read += bytes->size();  // a file that grew since it was measured counts what was read
+    if (bytes_read > kFundingDirLimit) return {};
     auto rows = parse_funding_csv(is_valid_utf8(bytes->text()) ? bytes->text() : "");
     if (rows.timestamps.size() >= kMinFundingRows) kept.push_back(std::move(rows));
   }

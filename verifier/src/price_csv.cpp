@@ -48,10 +48,6 @@ class PriceRows {
 
 constexpr size_t kBlock = size_t{1} << 20;
 
-}  // namespace
-
-namespace {
-
 // The buffer grown for a long line goes back when its file is done, whatever the outcome.
 class LongLineRelease {
  public:
@@ -72,7 +68,7 @@ bool past_the_limit(const platform::ReadError& e) { return e.code == 0 && !e.not
 }  // namespace
 
 // The file is read in blocks and parsed as it arrives: only whole lines are parsed (a line
-// left open at the end of a block waits for the next), so the text is never held whole.
+// left open at the end of a block waits for the next), so the text is held a line at a time.
 // Lines end at "\n", which never occurs inside a multi-byte UTF-8 sequence, so checking
 // each run of whole lines checks the file. The reader stops a file at kPriceCsvLimit bytes,
 // which bounds the longest line the buffer holds.
