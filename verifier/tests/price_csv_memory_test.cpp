@@ -68,7 +68,8 @@ TEST(PriceCsvMemory, OneBlockBufferForAllTheFilesOfARun) {
 // one block anew.
 TEST(PriceCsvMemory, ABufferGrownForALongLineGoesWithItsFileEvenOnAnError) {
   testing::TempDir dir;
-  const std::string bad = dir.write("bad.csv", "t\n" + std::string(size_t{3} << 20, ' ') + "\n\xff\n");
+  const std::string long_line(size_t{3} << 20, ' ');
+  const std::string bad = dir.write("bad.csv", "t\n" + long_line + "\n\xff\n");
   const std::string good = dir.write("good.csv", "t\n1,1\n");
   const size_t before = MappedMemory::bytes_in_use();
   PriceCsvLoader loader;

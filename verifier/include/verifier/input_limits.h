@@ -27,9 +27,9 @@ inline constexpr size_t kFundingCsvLimit = 256 * kMiB;
 // file's unreadable case.
 inline constexpr size_t kPriceCsvBarLimit = size_t{1} << 24;
 
-// All the csv files of a funding directory together (their sizes, summed before any is read). A funding
-// row takes 16 bytes against at least 4 in the file, so this bounds the directory's lists to
-// 1 GiB. A directory past it reads as holding no funding data.
+// All the csv files of a funding directory together (their sizes, summed before any is
+// read). A funding row takes 16 bytes against at least 4 in the file, so this bounds the
+// directory's lists to 1 GiB. A directory past it reads as holding no funding data.
 inline constexpr size_t kFundingDirLimit = 256 * kMiB;
 
 // The small JSON side files (--aux, --track, --prereg, the chain record) and the roots file.

@@ -63,9 +63,9 @@ class FileBytes;
 // pipe, a device) is read into one mapping that grows as its bytes arrive, its pages moved,
 // never copied: at every moment it holds at most a quarter (and a page) more than has
 // arrived, and never 64 MiB more; more is mapped only once a byte has arrived that needs it,
-// and at the end the unused tail goes back. A stream is refused as soon as the byte past the limit arrives.
-// Opening or reading a directory fails (EISDIR), or with `kRegularOnly` is refused as not
-// regular.
+// and at the end the unused tail goes back. A stream is refused as soon as the byte past the
+// limit arrives. Opening or reading a directory fails (EISDIR), or with `kRegularOnly` is
+// refused as not regular.
 base::Result<FileBytes, ReadError> read_file(const std::string& path, size_t limit,
                                              FileKinds kinds = FileKinds::kAny);
 
