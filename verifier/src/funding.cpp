@@ -90,9 +90,12 @@ core::FundingSeries load_funding_dir(const std::string& dir) {
   // failure to open reads as an empty file: one larger than its limit, or anything but a
   // regular file, where a named pipe would wait for its writer and a device could be
   // endless.)
+  const auto open_csv = [](const std::string& p) {
+    return platform::FileReader::open(p, kFundingCsvLimit, platform::FileKinds::kRegularOnly);
+  };
   size_t total = 0;
   for (const auto& p : paths) {
-    auto file = platform::FileReader::open(p, kFundingCsvLimit, platform::FileKinds::kRegularOnly);
+    auto file = open_csv(p);
     if (!file) continue;
     if (file->size_hint() > kFundingDirLimit - total) return {};
     total += file->size_hint();
@@ -100,7 +103,7 @@ core::FundingSeries load_funding_dir(const std::string& dir) {
   std::vector<FundingRows> kept;
   size_t bytes_read = 0;  // from the directory's files so far
   for (const auto& p : paths) {
-    auto file = platform::FileReader::open(p, kFundingCsvLimit, platform::FileKinds::kRegularOnly);
+    auto file = open_csv(p);
     if (!file) continue;
     auto bytes = platform::read_rest(*file);
     if (!bytes) continue;

@@ -96,12 +96,7 @@ base::Result<FileBytes, ReadError> read_rest(FileReader& file) {
       char probe[4096];
       KOVRA_ASSIGN_OR_RETURN(const size_t got, file.read(probe, sizeof probe));
       if (got == 0) break;
-      const size_t capacity = stream_capacity(size + got, file.limit());
-      if (memory.data() == nullptr) {
-        memory = MappedMemory(capacity);
-      } else {
-        memory.grow(capacity);
-      }
+      memory.grow(stream_capacity(size + got, file.limit()));  // maps anew when empty
       std::memcpy(memory.data() + size, probe, got);
       size += got;
       continue;
@@ -111,12 +106,8 @@ base::Result<FileBytes, ReadError> read_rest(FileReader& file) {
     if (got == 0) break;
     size += got;
   }
-  // The unused tail of a stream's last growth goes back.
-  if (size == 0) {
-    memory = MappedMemory();
-  } else if (round_to_page(size) < memory.size()) {
-    memory.shrink(round_to_page(size));
-  }
+  // The unused tail of a stream's last growth goes back (all of it when nothing came).
+  if (round_to_page(size) < memory.size()) memory.shrink(round_to_page(size));
   return out;
 }
 

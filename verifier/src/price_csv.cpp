@@ -62,9 +62,6 @@ class LongLineRelease {
   platform::MappedMemory& buf_;
 };
 
-// A read that failed because the file went past the reader's limit.
-bool past_the_limit(const platform::ReadError& e) { return e.code == 0 && !e.not_regular; }
-
 }  // namespace
 
 // The file is read in blocks and parsed as it arrives: only whole lines are parsed (a line
@@ -107,11 +104,11 @@ base::Result<std::vector<core::BarRecord>, CsvReadError> PriceCsvLoader::load(
   std::string fault;  // the first fault of the text, once met
   {
     PriceRows rows(bars, bar_limit_);
-    const auto check_limit = [&] {
-      if (rows.over_limit()) {
-        fault = "file has more than the " + std::to_string(bar_limit_) + "-bar limit";
-      }
-      return !fault.empty();
+    // True, with the fault kept, once the rows have passed the bar limit.
+    const auto past_bar_limit = [&] {
+      if (!rows.over_limit()) return false;
+      fault = "file has more than the " + std::to_string(bar_limit_) + "-bar limit";
+      return true;
     };
     size_t held = 0;  // bytes of an unfinished line at the front of buf_
     for (;;) {
@@ -136,11 +133,11 @@ base::Result<std::vector<core::BarRecord>, CsvReadError> PriceCsvLoader::load(
         // The whole lines before the bad byte's line come first.
         const size_t before = whole.rfind('\n', valid);
         rows.feed(whole.substr(0, before == std::string_view::npos ? 0 : before + 1));
-        if (!check_limit()) fault = "stream did not contain valid UTF-8";
+        if (!past_bar_limit()) fault = "stream did not contain valid UTF-8";
         break;
       }
       rows.feed(whole);
-      if (check_limit() || last) break;
+      if (past_bar_limit() || last) break;
       held = end - cut;
       if (cut > 0) std::memmove(buf, buf + cut, held);
     }
@@ -156,7 +153,7 @@ base::Result<std::vector<core::BarRecord>, CsvReadError> PriceCsvLoader::load(
   while (!file->is_regular()) {
     auto got = file->read(buf_.data(), buf_.size());
     if (!got) {
-      if (past_the_limit(got.error())) return read_error(got.error());
+      if (got.error().past_limit()) return read_error(got.error());
       break;
     }
     if (*got == 0) break;

@@ -94,5 +94,20 @@ TEST(MappedMemory, GrowsKeepingItsContentsAndIsCounted) {
 #endif
 }
 
+TEST(MappedMemory, ShrinksKeepingItsFirstBytesAndIsCounted) {
+  const size_t before = MappedMemory::bytes_in_use();
+  MappedMemory m(5 * 4096);
+  std::memcpy(m.data(), "kept", 4);
+  m.data()[4096] = 'p';
+  m.shrink(4097);  // the second page stays whole
+  EXPECT_EQ(m.size(), 4097u);
+  EXPECT_EQ(std::string(m.data(), 4), "kept");
+  EXPECT_EQ(m.data()[4096], 'p');
+  EXPECT_EQ(MappedMemory::bytes_in_use() - before, 4097u);
+  m.shrink(0);
+  EXPECT_EQ(m.data(), nullptr);
+  EXPECT_EQ(MappedMemory::bytes_in_use(), before);
+}
+
 }  // namespace
 }  // namespace kovra::verifier

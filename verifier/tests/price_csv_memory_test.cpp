@@ -30,7 +30,6 @@ Counted allocated_by(Load load) {
   return base::testing::allocations_of(load);
 }
 
-
 // "t\n" then `rows` rows "1,1\n", the shortest common row.
 std::string shortest_rows(size_t rows) {
   std::string s = "t\n";

@@ -110,16 +110,17 @@ std::string renamed(std::string text, const std::vector<std::pair<std::string, s
   return text;
 }
 
-// A run whose words name inputs ("@name", given as files and as named pipes) and the role
-// it stands for.
+// A run whose words name inputs ("@name", given as files and as named pipes), the role it
+// stands for and the status it ends with (dev mode).
 struct StreamCase {
   const char* role;
   std::vector<std::string> args;
+  int status;
 };
 
 // Runs every case twice under an address space of `cap` bytes, with the named inputs as regular
-// files and as named pipes fed in pieces of `piece` bytes: neither runs out of memory, and
-// status and report agree but for the paths.
+// files and as named pipes fed in pieces of `piece` bytes: both end with the case's status,
+// and their reports agree but for the paths.
 void expect_pipes_run_as_their_files(const std::map<std::string, std::string>& inputs,
                                      const std::vector<StreamCase>& cases, size_t cap,
                                      size_t piece = testing::FedPipe::kPiece) {
@@ -146,6 +147,7 @@ void expect_pipes_run_as_their_files(const std::map<std::string, std::string>& i
     const ProgramResult file = run(as_files);
     const ProgramResult pipe = run(as_pipes);
     EXPECT_NE(file.err, "out of memory\n");
+    EXPECT_EQ(file.status, c.status) << file.err;
     EXPECT_EQ(pipe.status, file.status);
     EXPECT_EQ(renamed(pipe.out, names), file.out);
     EXPECT_EQ(renamed(pipe.err, names), file.err);
@@ -168,12 +170,15 @@ TEST(ProgramInputs, SmallStreamsRunInASmallAddressSpaceAsTheirFilesDo) {
   expect_pipes_run_as_their_files(
       inputs,
       {
-          {"price CSV", {"--print-root", "@prices"}},
-          {"bundle and price CSV", {"@bundle", "@prices", "--any-data"}},
-          {"a 40 MB bundle that does not decode", {"@zeros", "data/prices.csv"}},
-          {"--chain parent", {"data/credential.bundle", "data/prices.csv", "--chain", "@bundle"}},
-          {"--prereg file", {"data/credential.bundle", "data/prices.csv", "--prereg", "@prereg"}},
-          {"roots file", {"data/credential.bundle", "data/prices.csv", "--roots", "@roots"}},
+          {"price CSV", {"--print-root", "@prices"}, 0},
+          {"bundle and price CSV", {"@bundle", "@prices", "--any-data"}, 3},
+          // Its first bytes decode as an empty credential, whose checks fail.
+          {"a 40 MB bundle of zeros", {"@zeros", "data/prices.csv"}, 1},
+          {"--chain parent",
+           {"data/credential.bundle", "data/prices.csv", "--chain", "@bundle"}, 1},
+          {"--prereg file",
+           {"data/credential.bundle", "data/prices.csv", "--prereg", "@prereg"}, 1},
+          {"roots file", {"data/credential.bundle", "data/prices.csv", "--roots", "@roots"}, 3},
       },
       300'000'000);
 }
@@ -188,8 +193,8 @@ TEST(ProgramInputs, ALargeStreamRunsInItsBytesAndLittleMoreAsItsFileDoes) {
   expect_pipes_run_as_their_files(
       {{"@big", std::move(big)}},
       {
-          {"bundle", {"@big", "data/prices.csv"}},
-          {"--chain parent", {"data/credential.bundle", "data/prices.csv", "--chain", "@big"}},
+          {"bundle", {"@big", "data/prices.csv"}, 3},
+          {"--chain parent", {"data/credential.bundle", "data/prices.csv", "--chain", "@big"}, 1},
       },
       700'000'000, size_t{64} << 10);
 }

@@ -31,6 +31,8 @@ class BlockList {
  public:
   static constexpr size_t kFirstBlockBytes = size_t{1} << 12;
   static constexpr size_t kBlockBytes = size_t{1} << 20;  // the largest block
+  static constexpr size_t kDoublings = 8;                 // from the first to the largest
+  static_assert(kFirstBlockBytes << kDoublings == kBlockBytes);
   static_assert(sizeof(T) <= kFirstBlockBytes);
 
   BlockList() = default;
@@ -66,7 +68,7 @@ class BlockList {
 
   // The bytes of block `i` (counting from 0), and the elements it holds when full.
   static constexpr size_t block_bytes(size_t i) {
-    return i >= 8 ? kBlockBytes : kFirstBlockBytes << i;
+    return kFirstBlockBytes << (i < kDoublings ? i : kDoublings);
   }
   static constexpr size_t per_block(size_t i) { return block_bytes(i) / sizeof(T); }
 

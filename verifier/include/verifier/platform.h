@@ -45,6 +45,9 @@ struct ReadError {
   static ReadError too_large(size_t limit) { return {0, limit, false}; }
   static ReadError irregular() { return {0, 0, true}; }
 
+  // True for the case made by `too_large`: the file went past the reader's limit.
+  bool past_limit() const { return code == 0 && !not_regular; }
+
   // OsError{code}.text(), "not a regular file", or "file is larger than the 1 GiB limit" (the
   // limit in GiB, MiB or KiB when it is a whole number of them, else "the 100-byte limit").
   std::string text() const;
